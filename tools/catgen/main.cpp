@@ -1,0 +1,542 @@
+// Turns the method catalogue (TServerMethods1.api) into C++: the catalogue table and the client
+// proxy ("client" mode), or the server skeleton with its dispatcher ("server" mode). Both sides
+// come from one file, so a position or a kind can never differ between them.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+struct Param
+{
+    QString name;
+    QString kind; // string int32 ... or "record"
+    QString recordType; // unit-qualified
+    bool out = false;
+};
+
+struct Method
+{
+    QString name;
+    QList<Param> params;
+    bool hasResult = false;
+    QString resultKind;
+    QString resultRecordType;
+};
+
+[[noreturn]] void fail(const QString &message)
+{
+    std::fprintf(stderr, "vexor-catgen: %s\n", qPrintable(message));
+    std::exit(1);
+}
+
+const QStringList kScalarKinds = {QStringLiteral("string"), QStringLiteral("int32"), QStringLiteral("int64"),
+                                  QStringLiteral("double"), QStringLiteral("boolean"), QStringLiteral("table"),
+                                  QStringLiteral("tablepacket"), QStringLiteral("stream"), QStringLiteral("jsonarray"),
+                                  QStringLiteral("callback"), QStringLiteral("object")};
+
+void parseKind(const QString &text, QString &kind, QString &recordType, int line)
+{
+    if (kScalarKinds.contains(text)) {
+        kind = text;
+        return;
+    }
+    static const QRegularExpression record(QStringLiteral("^[a-z]+\\.T[A-Za-z0-9]+$"));
+    if (!record.match(text).hasMatch())
+        fail(QStringLiteral("line %1: unknown kind '%2'").arg(line).arg(text));
+    kind = QStringLiteral("record");
+    recordType = text;
+}
+
+QList<Method> parse(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("cannot read %1").arg(path));
+    static const QRegularExpression lineRe(QStringLiteral("^(\\w+)\\((.*)\\)(?:\\s*->\\s*(\\S+))?$"));
+    static const QRegularExpression paramRe(QStringLiteral("^(out\\s+)?(\\w+):\\s*(\\S+)$"));
+    QList<Method> methods;
+    QStringList seen;
+    int lineNo = 0;
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        ++lineNo;
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const auto m = lineRe.match(line);
+        if (!m.hasMatch())
+            fail(QStringLiteral("line %1: cannot read '%2'").arg(lineNo).arg(line));
+        Method method;
+        method.name = m.captured(1);
+        if (seen.contains(method.name))
+            fail(QStringLiteral("line %1: %2 twice").arg(lineNo).arg(method.name));
+        seen << method.name;
+        const QString params = m.captured(2).trimmed();
+        if (!params.isEmpty()) {
+            for (const QString &p : params.split(QLatin1Char(','))) {
+                const auto pm = paramRe.match(p.trimmed());
+                if (!pm.hasMatch())
+                    fail(QStringLiteral("line %1: cannot read parameter '%2'").arg(lineNo).arg(p));
+                Param param;
+                param.out = !pm.captured(1).isEmpty();
+                param.name = pm.captured(2);
+                parseKind(pm.captured(3), param.kind, param.recordType, lineNo);
+                method.params << param;
+            }
+        }
+        if (!m.captured(3).isEmpty()) {
+            method.hasResult = true;
+            parseKind(m.captured(3), method.resultKind, method.resultRecordType, lineNo);
+        }
+        methods << method;
+    }
+    return methods;
+}
+
+QString className(const QString &recordType)
+{
+    return recordType.section(QLatin1Char('.'), 1);
+}
+
+QString kindEnum(const QString &kind)
+{
+    static const QHash<QString, QString> map = {
+        {QStringLiteral("string"), QStringLiteral("String")}, {QStringLiteral("int32"), QStringLiteral("Int32")},
+        {QStringLiteral("int64"), QStringLiteral("Int64")}, {QStringLiteral("double"), QStringLiteral("Double")},
+        {QStringLiteral("boolean"), QStringLiteral("Boolean")}, {QStringLiteral("record"), QStringLiteral("Record")},
+        {QStringLiteral("object"), QStringLiteral("AnyObject")}, {QStringLiteral("table"), QStringLiteral("Table")},
+        {QStringLiteral("tablepacket"), QStringLiteral("TablePacket")}, {QStringLiteral("stream"), QStringLiteral("Stream")},
+        {QStringLiteral("jsonarray"), QStringLiteral("JsonArray")}, {QStringLiteral("callback"), QStringLiteral("Callback")}};
+    return QStringLiteral("Kind::") + map.value(kind);
+}
+
+void write(const QString &path, const QString &text)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        fail(QStringLiteral("cannot write %1").arg(path));
+    f.write(text.toUtf8());
+    if (!f.commit())
+        fail(QStringLiteral("cannot write %1").arg(path));
+}
+
+const char *kBanner = "// Generated by vexor-catgen from TServerMethods1.api; do not edit.\n";
+
+QString catalogueTable(const QList<Method> &methods)
+{
+    QString s;
+    QTextStream o(&s);
+    o << kBanner << "#include \"catalogue.h\"\n\nnamespace vexor {\nnamespace {\n\n";
+    for (const Method &m : methods) {
+        if (m.params.isEmpty())
+            continue;
+        o << "constexpr ParamSpec p_" << m.name << "[] = {\n";
+        for (const Param &p : m.params)
+            o << "    {\"" << p.name << "\", " << kindEnum(p.kind) << ", " << (p.out ? "true" : "false") << ", \""
+              << p.recordType << "\"},\n";
+        o << "};\n";
+    }
+    o << "\nconstexpr MethodSpec kMethods[] = {\n";
+    for (int i = 0; i < methods.size(); ++i) {
+        const Method &m = methods[i];
+        o << "    {" << i << ", \"" << m.name << "\", "
+          << (m.params.isEmpty() ? QStringLiteral("{}") : QStringLiteral("p_") + m.name) << ", "
+          << (m.hasResult ? "true" : "false") << ", " << kindEnum(m.hasResult ? m.resultKind : QStringLiteral("string"))
+          << ", \"" << m.resultRecordType << "\"},\n";
+    }
+    o << "};\n\n} // namespace\n\nstd::span<const MethodSpec> catalogue()\n{\n    return kMethods;\n}\n\n} // namespace vexor\n";
+    return s;
+}
+
+// ---- client proxy -------------------------------------------------------------------------
+
+QString clientInType(const Param &p)
+{
+    if (p.out) {
+        static const QHash<QString, QString> out = {
+            {QStringLiteral("string"), QStringLiteral("QString &")}, {QStringLiteral("int32"), QStringLiteral("qint32 &")},
+            {QStringLiteral("int64"), QStringLiteral("qint64 &")}, {QStringLiteral("double"), QStringLiteral("double &")},
+            {QStringLiteral("boolean"), QStringLiteral("bool &")}};
+        if (!out.contains(p.kind))
+            fail(QStringLiteral("out-value %1 of kind %2 is not supported").arg(p.name, p.kind));
+        return out.value(p.kind);
+    }
+    if (p.kind == QLatin1String("string"))
+        return QStringLiteral("const QString &");
+    if (p.kind == QLatin1String("int32"))
+        return QStringLiteral("qint32 ");
+    if (p.kind == QLatin1String("double"))
+        return QStringLiteral("double ");
+    if (p.kind == QLatin1String("record"))
+        return QStringLiteral("std::unique_ptr<") + className(p.recordType) + QStringLiteral("> ");
+    if (p.kind == QLatin1String("object"))
+        return QStringLiteral("std::unique_ptr<Record> ");
+    if (p.kind == QLatin1String("callback"))
+        return QStringLiteral("const RemoteCallback *");
+    fail(QStringLiteral("input %1 of kind %2 is not supported").arg(p.name, p.kind));
+}
+
+QString clientResultType(const Method &m)
+{
+    if (!m.hasResult)
+        return QStringLiteral("void");
+    static const QHash<QString, QString> map = {
+        {QStringLiteral("string"), QStringLiteral("QString")}, {QStringLiteral("int32"), QStringLiteral("qint32")},
+        {QStringLiteral("int64"), QStringLiteral("qint64")}, {QStringLiteral("double"), QStringLiteral("double")},
+        {QStringLiteral("boolean"), QStringLiteral("bool")}, {QStringLiteral("table"), QStringLiteral("TableReader *")},
+        {QStringLiteral("tablepacket"), QStringLiteral("MemTable")}, {QStringLiteral("stream"), QStringLiteral("QIODevice *")},
+        {QStringLiteral("jsonarray"), QStringLiteral("QJsonArray")}, {QStringLiteral("object"), QStringLiteral("Record *")}};
+    if (m.resultKind == QLatin1String("record"))
+        return className(m.resultRecordType) + QStringLiteral(" *");
+    return map.value(m.resultKind);
+}
+
+QString signature(const Method &m, QString (*inType)(const Param &), const QString &qualifier)
+{
+    QStringList args;
+    for (const Param &p : m.params)
+        args << inType(p) + p.name;
+    return qualifier + m.name + QLatin1Char('(') + args.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+QString proxyHeader(const QList<Method> &methods)
+{
+    QString s;
+    QTextStream o(&s);
+    o << kBanner << R"(#pragma once
+
+#include "baglantiu.h"
+#include "command.h"
+#include "mobilstokunit.h"
+#include "common/memtable.h"
+
+#include <QJsonArray>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class QIODevice;
+
+namespace vexor {
+
+class Connection;
+class TableReader;
+
+// Client proxy of the application server: one method per remote method, in catalogue order.
+//
+// Ownership follows the remote-call contract: a record passed in is consumed (it is sent and
+// freed at once); a record, row reader or stream returned belongs to this proxy and stays valid
+// until the same method runs again on it or the proxy is destroyed. Copy what you keep.
+// A proxy lives for one operation and is not reused after an exception.
+class TServerMethods1Client
+{
+public:
+    // Requires an opened connection; throws InvalidOperation otherwise.
+    explicit TServerMethods1Client(Connection *ADBXConnection);
+    ~TServerMethods1Client();
+    TServerMethods1Client(const TServerMethods1Client &) = delete;
+    TServerMethods1Client &operator=(const TServerMethods1Client &) = delete;
+
+)";
+    for (const Method &m : methods)
+        o << "    " << clientResultType(m) << (clientResultType(m).endsWith(QLatin1Char('*')) ? "" : " ")
+          << signature(m, clientInType, QString()) << ";\n";
+    o << R"(
+private:
+    Command &command(int index);
+
+    Connection *m_connection;
+    std::array<std::unique_ptr<Command>, )" << methods.size() << R"(> m_commands;
+};
+
+} // namespace vexor
+)";
+    return s;
+}
+
+QString proxySource(const QList<Method> &methods)
+{
+    QString s;
+    QTextStream o(&s);
+    o << kBanner << R"(#include "proxim.h"
+
+#include "catalogue.h"
+#include "connection.h"
+#include "errors.h"
+#include "tablecodec.h"
+
+namespace vexor {
+
+TServerMethods1Client::TServerMethods1Client(Connection *ADBXConnection)
+    : m_connection(ADBXConnection)
+{
+    if (!m_connection || !m_connection->isOpen())
+        throw InvalidOperation(QStringLiteral("Sunucu bağlantısı açılmadan istemci oluşturulamaz"));
+}
+
+TServerMethods1Client::~TServerMethods1Client() = default;
+
+Command &TServerMethods1Client::command(int index)
+{
+    auto &slot = m_commands[size_t(index)];
+    if (!slot)
+        slot = std::make_unique<Command>(*m_connection, catalogue()[size_t(index)]);
+    return *slot;
+}
+
+template<class T>
+static T *recordResult(Command &c, int position)
+{
+    Record *r = c.recordAt(position);
+    if (r && !dynamic_cast<T *>(r))
+        throw ProtocolError(c.method().commandText() + QStringLiteral(": beklenmeyen kayıt türü ") + r->typeName());
+    return static_cast<T *>(r);
+}
+)";
+    for (int i = 0; i < methods.size(); ++i) {
+        const Method &m = methods[i];
+        const QString rt = clientResultType(m);
+        o << "\n" << rt << (rt.endsWith(QLatin1Char('*')) ? "" : " ") << signature(m, clientInType, QStringLiteral("TServerMethods1Client::")) << "\n{\n";
+        for (const Param &p : m.params)
+            if (p.out && p.kind == QLatin1String("string"))
+                o << "    " << p.name << ".clear();\n";
+        o << "    Command &c = command(" << i << ");\n    c.beginCall();\n";
+        for (const Param &p : m.params) {
+            if (p.out)
+                o << "    c.skipOut();\n";
+            else if (p.kind == QLatin1String("string"))
+                o << "    c.bindString(" << p.name << ");\n";
+            else if (p.kind == QLatin1String("int32"))
+                o << "    c.bindInt32(" << p.name << ");\n";
+            else if (p.kind == QLatin1String("double"))
+                o << "    c.bindDouble(" << p.name << ");\n";
+            else if (p.kind == QLatin1String("callback"))
+                o << "    c.bindCallback(" << p.name << ");\n";
+            else // record or object: marshalled, then freed at once
+                o << "    c.bindRecord(" << p.name << ".get());\n    " << p.name << ".reset();\n";
+        }
+        o << "    c.execute();\n";
+        for (int pos = 0; pos < m.params.size(); ++pos) {
+            const Param &p = m.params[pos];
+            if (!p.out)
+                continue;
+            static const QHash<QString, QString> getter = {
+                {QStringLiteral("string"), QStringLiteral("stringAt")}, {QStringLiteral("int32"), QStringLiteral("int32At")},
+                {QStringLiteral("int64"), QStringLiteral("int64At")}, {QStringLiteral("double"), QStringLiteral("doubleAt")},
+                {QStringLiteral("boolean"), QStringLiteral("booleanAt")}};
+            o << "    " << p.name << " = c." << getter.value(p.kind) << "(" << pos << ");\n";
+        }
+        if (m.hasResult) {
+            const int n = m.params.size();
+            const QString &k = m.resultKind;
+            if (k == QLatin1String("record"))
+                o << "    return recordResult<" << className(m.resultRecordType) << ">(c, " << n << ");\n";
+            else if (k == QLatin1String("object"))
+                o << "    return c.recordAt(" << n << ");\n";
+            else if (k == QLatin1String("table"))
+                o << "    return c.tableAt(" << n << ");\n";
+            else if (k == QLatin1String("tablepacket"))
+                o << "    return c.takeTablePacketAt(" << n << ");\n";
+            else if (k == QLatin1String("stream"))
+                o << "    return c.streamAt(" << n << ");\n";
+            else if (k == QLatin1String("jsonarray"))
+                o << "    return c.jsonArrayAt(" << n << ");\n";
+            else if (k == QLatin1String("string"))
+                o << "    return c.stringAt(" << n << ");\n";
+            else if (k == QLatin1String("int32"))
+                o << "    return c.int32At(" << n << ");\n";
+            else if (k == QLatin1String("int64"))
+                o << "    return c.int64At(" << n << ");\n";
+            else if (k == QLatin1String("double"))
+                o << "    return c.doubleAt(" << n << ");\n";
+            else if (k == QLatin1String("boolean"))
+                o << "    return c.booleanAt(" << n << ");\n";
+        }
+        o << "}\n";
+    }
+    o << "\n} // namespace vexor\n";
+    return s;
+}
+
+// ---- server skeleton ----------------------------------------------------------------------
+
+QString serverInType(const Param &p)
+{
+    if (p.out)
+        return clientInType(p);
+    if (p.kind == QLatin1String("callback"))
+        return QStringLiteral("const QString &");
+    return clientInType(p);
+}
+
+QString serverResultType(const Method &m)
+{
+    if (!m.hasResult)
+        return QStringLiteral("void");
+    const QString &k = m.resultKind;
+    if (k == QLatin1String("record"))
+        return QStringLiteral("std::unique_ptr<") + className(m.resultRecordType) + QLatin1Char('>');
+    if (k == QLatin1String("table") || k == QLatin1String("tablepacket"))
+        return QStringLiteral("EncodedTable");
+    if (k == QLatin1String("stream"))
+        return QStringLiteral("QByteArray");
+    if (k == QLatin1String("object"))
+        return QStringLiteral("std::unique_ptr<Record>");
+    return clientResultType(m);
+}
+
+QString skeletonHeader(const QList<Method> &methods)
+{
+    QString s;
+    QTextStream o(&s);
+    o << kBanner << R"(#pragma once
+
+#include "baglantiu.h"
+#include "mobilstokunit.h"
+#include "wiretypes.h"
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QString>
+
+#include <memory>
+
+namespace vexor {
+
+class JsonWriter;
+struct MethodSpec;
+
+// Server side of TServerMethods1: one virtual method per remote method. Every method not
+// overridden answers that it is not available. dispatch() checks and converts the parameters
+// of a call by the catalogue, runs the method and writes the reply's result array.
+class TServerMethods1Skeleton
+{
+public:
+    virtual ~TServerMethods1Skeleton();
+
+    // Writes {"result":[...]}; throws CallError for bad parameters and whatever the method throws.
+    void dispatch(const MethodSpec &method, const QJsonArray &params, JsonWriter &reply);
+
+)";
+    for (const Method &m : methods)
+        o << "    virtual " << serverResultType(m) << " " << signature(m, serverInType, QString()) << ";\n";
+    o << "};\n\n} // namespace vexor\n";
+    return s;
+}
+
+QString skeletonSource(const QList<Method> &methods)
+{
+    QString s;
+    QTextStream o(&s);
+    o << kBanner << R"(#include "servermethods_skeleton.h"
+
+#include "catalogue.h"
+#include "dispatch.h"
+#include "jsonwriter.h"
+
+namespace vexor {
+
+TServerMethods1Skeleton::~TServerMethods1Skeleton() = default;
+)";
+    for (const Method &m : methods) {
+        QStringList names;
+        o << "\n" << serverResultType(m) << " TServerMethods1Skeleton::" << m.name << "(";
+        QStringList args;
+        for (const Param &p : m.params)
+            args << serverInType(p);
+        o << args.join(QStringLiteral(", ")) << ")\n{\n    throw notAvailable(\"" << m.name << "\");\n}\n";
+    }
+    o << R"(
+void TServerMethods1Skeleton::dispatch(const MethodSpec &method, const QJsonArray &params, JsonWriter &reply)
+{
+    checkArgumentCount(method, params);
+    switch (method.index) {
+)";
+    for (int i = 0; i < methods.size(); ++i) {
+        const Method &m = methods[i];
+        o << "    case " << i << ": {\n";
+        QStringList callArgs;
+        for (int pos = 0; pos < m.params.size(); ++pos) {
+            const Param &p = m.params[pos];
+            const QString var = QStringLiteral("a%1").arg(pos);
+            if (p.out) {
+                static const QHash<QString, QString> init = {
+                    {QStringLiteral("string"), QStringLiteral("QString")}, {QStringLiteral("int32"), QStringLiteral("qint32")},
+                    {QStringLiteral("int64"), QStringLiteral("qint64")}, {QStringLiteral("double"), QStringLiteral("double")},
+                    {QStringLiteral("boolean"), QStringLiteral("bool")}};
+                o << "        checkOutArgument(method, params, " << pos << ");\n";
+                o << "        " << init.value(p.kind) << " " << var << "{};\n";
+                callArgs << var;
+            } else if (p.kind == QLatin1String("string")) {
+                o << "        const QString " << var << " = argString(method, params, " << pos << ");\n";
+                callArgs << var;
+            } else if (p.kind == QLatin1String("int32")) {
+                o << "        const qint32 " << var << " = argInt32(method, params, " << pos << ");\n";
+                callArgs << var;
+            } else if (p.kind == QLatin1String("double")) {
+                o << "        const double " << var << " = argDouble(method, params, " << pos << ");\n";
+                callArgs << var;
+            } else if (p.kind == QLatin1String("callback")) {
+                o << "        const QString " << var << " = argCallback(method, params, " << pos << ");\n";
+                callArgs << var;
+            } else if (p.kind == QLatin1String("record")) {
+                o << "        auto " << var << " = argRecord<" << className(p.recordType) << ">(method, params, " << pos << ");\n";
+                callArgs << QStringLiteral("std::move(") + var + QLatin1Char(')');
+            } else if (p.kind == QLatin1String("object")) {
+                o << "        auto " << var << " = argAnyRecord(method, params, " << pos << ");\n";
+                callArgs << QStringLiteral("std::move(") + var + QLatin1Char(')');
+            }
+        }
+        const QString call = m.name + QLatin1Char('(') + callArgs.join(QStringLiteral(", ")) + QLatin1Char(')');
+        if (m.hasResult)
+            o << "        auto r = " << call << ";\n";
+        else
+            o << "        " << call << ";\n";
+        o << "        beginResult(reply);\n";
+        for (int pos = 0; pos < m.params.size(); ++pos) {
+            if (m.params[pos].out)
+                o << "        putValue(reply, a" << pos << ");\n";
+            else
+                o << "        reply.null();\n";
+        }
+        if (m.hasResult)
+            o << "        putValue(reply, r);\n";
+        o << "        endResult(reply);\n        return;\n    }\n";
+    }
+    o << R"(    }
+    throw notAvailable(method.name);
+}
+
+} // namespace vexor
+)";
+    return s;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 4 || (args[1] != QLatin1String("client") && args[1] != QLatin1String("server")))
+        fail(QStringLiteral("usage: vexor-catgen client|server <catalogue.api> <output-folder>"));
+    const QList<Method> methods = parse(args[2]);
+    QDir().mkpath(args[3]);
+    const QDir out(args[3]);
+    if (args[1] == QLatin1String("client")) {
+        write(out.filePath(QStringLiteral("catalogue_table.cpp")), catalogueTable(methods));
+        write(out.filePath(QStringLiteral("proxim.h")), proxyHeader(methods));
+        write(out.filePath(QStringLiteral("proxim.cpp")), proxySource(methods));
+    } else {
+        write(out.filePath(QStringLiteral("servermethods_skeleton.h")), skeletonHeader(methods));
+        write(out.filePath(QStringLiteral("servermethods_skeleton.cpp")), skeletonSource(methods));
+    }
+    return 0;
+}
