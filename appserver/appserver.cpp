@@ -11,9 +11,11 @@
 
 namespace vexor {
 
-AppServer::AppServer(ServerSettings settings, std::shared_ptr<TServerMethods1Skeleton> methods)
+AppServer::AppServer(ServerSettings settings, std::shared_ptr<TServerMethods1Skeleton> methods,
+                     ChannelOptions channelOptions)
     : m_settings(std::move(settings))
     , m_methods(std::move(methods))
+    , m_channel(std::make_unique<NotificationChannel>(std::move(channelOptions)))
 {
     m_workers.setMaxThreadCount(std::max(1, m_settings.workerThreads));
     m_workers.setExpiryTimeout(-1);
@@ -33,11 +35,14 @@ void AppServer::start()
     m_http = std::make_unique<HttpServer>(options, [this](HttpRequest &&req, HttpResponder respond) {
         handle(std::move(req), std::move(respond));
     });
+    m_channel->start();
     m_http->start();
 }
 
 void AppServer::stop()
 {
+    // The channel lets go of every waiting poll while the network threads can still answer it.
+    m_channel->stop();
     if (m_http)
         m_http->stop();
     m_workers.waitForDone();
@@ -127,6 +132,22 @@ void AppServer::handle(HttpRequest &&request, HttpResponder respond)
             res.body = processCall(*methods, body, res.status);
             respond(std::move(res));
         });
+        return;
+    }
+    if (path == "channel/poll" && request.method == "POST") {
+        m_channel->handlePoll(std::move(request), std::move(respond));
+        return;
+    }
+    if (path == "channel/leave" && request.method == "POST") {
+        m_channel->handleLeave(std::move(request), std::move(respond));
+        return;
+    }
+    if (path == "admin/broadcast" && request.method == "POST") {
+        m_channel->handleAdminBroadcast(std::move(request), std::move(respond));
+        return;
+    }
+    if (path == "admin/channel" && request.method == "GET") {
+        m_channel->handleAdminStatus(std::move(request), std::move(respond));
         return;
     }
     HttpResponse res;

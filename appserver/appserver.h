@@ -1,5 +1,6 @@
 #pragma once
 
+#include "channel.h"
 #include "httpserver.h"
 #include "settings.h"
 
@@ -18,12 +19,17 @@ class TServerMethods1Skeleton;
 class AppServer
 {
 public:
-    AppServer(ServerSettings settings, std::shared_ptr<TServerMethods1Skeleton> methods);
+    AppServer(ServerSettings settings, std::shared_ptr<TServerMethods1Skeleton> methods,
+              ChannelOptions channelOptions = {});
     ~AppServer();
 
     void start();
     void stop();
     std::uint16_t port() const;
+
+    // The notification channel on the same port; the data layer broadcasts through it after
+    // an administrative change.
+    NotificationChannel &channel() { return *m_channel; }
 
     // One call from its request body to its reply body; every failure becomes an error reply.
     static std::string processCall(TServerMethods1Skeleton &methods, std::string_view body, int &httpStatus);
@@ -36,6 +42,7 @@ private:
     ServerSettings m_settings;
     std::shared_ptr<TServerMethods1Skeleton> m_methods;
     QThreadPool m_workers;
+    std::unique_ptr<NotificationChannel> m_channel;
     std::unique_ptr<HttpServer> m_http;
 };
 

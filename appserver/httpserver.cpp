@@ -27,10 +27,12 @@ std::string errorBody(const char *className, const char *message)
 class Session : public std::enable_shared_from_this<Session>
 {
 public:
-    Session(tcp::socket socket, const HttpServer::Options &options, const HttpHandler &handler)
+    Session(tcp::socket socket, const HttpServer::Options &options, const HttpHandler &handler,
+            std::atomic<int> &writesInFlight)
         : m_stream(std::move(socket))
         , m_options(options)
         , m_handler(handler)
+        , m_writesInFlight(writesInFlight)
     {
         beast::error_code ec;
         m_stream.socket().set_option(tcp::no_delay(true), ec);
@@ -115,7 +117,9 @@ private:
         msg->body() = std::move(res.body);
         msg->prepare_payload();
         m_stream.expires_after(std::chrono::seconds(m_options.idleTimeoutSeconds));
+        ++m_writesInFlight;
         http::async_write(m_stream, *msg, [self = shared_from_this(), msg](beast::error_code ec, std::size_t) {
+            --self->m_writesInFlight;
             if (ec || !msg->keep_alive()) {
                 self->close();
                 return;
@@ -136,30 +140,35 @@ private:
     std::optional<http::request_parser<http::string_body>> m_parser;
     const HttpServer::Options &m_options;
     const HttpHandler &m_handler;
+    std::atomic<int> &m_writesInFlight;
     std::string m_remote;
     bool m_keepAlive = true;
 };
 
 } // namespace
 
-struct HttpServer::Impl : std::enable_shared_from_this<HttpServer::Impl>
+struct HttpServer::Impl
 {
     Options options;
     HttpHandler handler;
+    // Answers being written; stop() lets them finish (briefly) so held polls get their reply.
+    std::atomic<int> writesInFlight{0};
     asio::io_context ioc;
     std::optional<tcp::acceptor> acceptor;
     std::vector<std::thread> threads;
     std::atomic<std::uint16_t> port{0};
     bool running = false;
 
+    // Handlers run only on the threads that stop() joins, so they may refer to this object
+    // plainly; holding it shared would keep it, its port and its sessions alive forever.
     void accept()
     {
-        acceptor->async_accept(asio::make_strand(ioc), [self = shared_from_this()](beast::error_code ec, tcp::socket socket) {
-            if (ec == asio::error::operation_aborted || !self->acceptor->is_open())
+        acceptor->async_accept(asio::make_strand(ioc), [this](beast::error_code ec, tcp::socket socket) {
+            if (ec == asio::error::operation_aborted || !acceptor->is_open())
                 return;
             if (!ec)
-                std::make_shared<Session>(std::move(socket), self->options, self->handler)->start();
-            self->accept();
+                std::make_shared<Session>(std::move(socket), options, handler, writesInFlight)->start();
+            accept();
         });
     }
 };
@@ -200,7 +209,7 @@ void HttpServer::start()
     d->running = true;
     d->accept();
     for (int i = 0; i < std::max(1, d->options.threads); ++i)
-        d->threads.emplace_back([impl = d] { impl->ioc.run(); });
+        d->threads.emplace_back([impl = d.get()] { impl->ioc.run(); });
 }
 
 void HttpServer::stop()
@@ -208,14 +217,19 @@ void HttpServer::stop()
     if (!d->running)
         return;
     d->running = false;
-    asio::post(d->ioc, [impl = d] {
+    asio::post(d->ioc, [impl = d.get()] {
         beast::error_code ec;
         impl->acceptor->close(ec);
     });
+    // Replies already on their way (a held poll answered on shutdown) get a moment to leave.
+    for (int i = 0; i < 100 && d->writesInFlight > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     d->ioc.stop();
     for (auto &t : d->threads)
         t.join();
     d->threads.clear();
+    beast::error_code ec;
+    d->acceptor->close(ec);
 }
 
 std::uint16_t HttpServer::port() const

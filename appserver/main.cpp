@@ -1,11 +1,16 @@
 // vexor-server: the application server of the Vexor B2B client.
+#include "admin.h"
 #include "appserver.h"
 #include "servermethods.h"
 #include "settings.h"
+#include "storage/webstore.h"
+#include "web.h"
+#include "storage/database.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 
 #include <csignal>
 #include <cstdio>
@@ -42,9 +47,16 @@ int fail(const QString &message)
 int main(int argc, char **argv)
 {
     quitOnSignals(); // before any other thread exists, so all inherit the mask
-    QCoreApplication app(argc, argv);
+    // PDF receipts and reports are laid out with fonts, and Qt gives fonts only to a
+    // QGuiApplication. The server never has a display: the offscreen platform needs none.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vexor-server"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VEXOR_VERSION));
+    if (app.arguments().value(1) == QLatin1String("broadcast"))
+        return runBroadcastCommand(app.arguments());
+    if (isAdminCommand(app.arguments().value(1)))
+        return runAdminCommand(app.arguments());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Vexor B2B application server"));
@@ -90,15 +102,25 @@ int main(int argc, char **argv)
     if (parser.isSet(database))
         settings.databasePath = parser.value(database);
 
-    AppServer server(settings, std::make_shared<TServerMethods1>(settings));
+    std::shared_ptr<Database> db;
     try {
-        server.start();
+        db = openServerDatabase(settings);
     } catch (const std::exception &e) {
         return fail(QString::fromUtf8(e.what()));
     }
-    std::printf("vexor-server: listening on %s:%u\n", qPrintable(settings.host), unsigned(server.port()));
+    AppServer server(settings, std::make_shared<TServerMethods1>(settings, db));
+    WebServer web(settings, std::make_shared<DatabaseWebContent>(db));
+    try {
+        server.start();
+        web.start();
+    } catch (const std::exception &e) {
+        return fail(QString::fromUtf8(e.what()));
+    }
+    std::printf("vexor-server: listening on %s:%u, web pages on %s:%u\n", qPrintable(settings.host),
+                unsigned(server.port()), qPrintable(settings.host), unsigned(web.port()));
     std::fflush(stdout);
     const int rc = app.exec();
+    web.stop();
     server.stop();
     return rc;
 }

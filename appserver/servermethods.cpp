@@ -1,14 +1,25 @@
 #include "servermethods.h"
 
+#include "dispatch.h"
+#include "storage/database.h"
+
 #include <QDebug>
 
 #include <algorithm>
 
 namespace vexor {
 
-TServerMethods1::TServerMethods1(const ServerSettings &settings)
+TServerMethods1::TServerMethods1(const ServerSettings &settings, std::shared_ptr<Database> database)
     : m_settings(settings)
+    , m_database(std::move(database))
 {
+}
+
+Database &TServerMethods1::database(std::string_view method) const
+{
+    if (!m_database)
+        throw notAvailable(method);
+    return *m_database;
 }
 
 QString TServerMethods1::EchoString(const QString &Value)

@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 
@@ -37,6 +38,10 @@ ServerSettings ServerSettings::fromFile(const QString &path)
     s.port = readNumber<std::uint16_t>(ini, "port", s.port, path);
     s.webPort = readNumber<std::uint16_t>(ini, "webport", s.webPort, path);
     s.databasePath = ini.value(QStringLiteral("database"), s.databasePath).toString();
+    s.setupFile = ini.value(QStringLiteral("setup"), s.setupFile).toString();
+    // A relative setup path is read beside the settings file, wherever the server was started.
+    if (!s.setupFile.isEmpty() && QFileInfo(s.setupFile).isRelative())
+        s.setupFile = info.absoluteDir().filePath(s.setupFile);
     s.ioThreads = readNumber<int>(ini, "iothreads", s.ioThreads, path);
     s.workerThreads = readNumber<int>(ini, "workers", s.workerThreads, path);
     ini.endGroup();

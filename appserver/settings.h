@@ -15,6 +15,7 @@ struct ServerSettings
     std::uint16_t port = 9090;    // remote methods and notification channel
     std::uint16_t webPort = 9091; // pictures, request form, ip.php, setup program
     QString databasePath;         // empty: vexor.db in the server's data folder
+    QString setupFile;            // served as exe/VexorSetup.exe; empty: none (404)
     int ioThreads = 2;
     int workerThreads = 4;
     double usdRate = 0;

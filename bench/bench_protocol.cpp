@@ -23,7 +23,7 @@ namespace {
 class BenchMethods : public TServerMethods1
 {
 public:
-    explicit BenchMethods(const ServerSettings &s) : TServerMethods1(s)
+    explicit BenchMethods(const ServerSettings &s) : TServerMethods1(s, nullptr)
     {
         std::vector<FieldDef> columns;
         for (int c = 0; c < 40; ++c) {

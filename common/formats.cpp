@@ -17,13 +17,14 @@ struct Decimal
     bool negative = false;
 };
 
-// The shortest text that reads back as the same double; rounding on it rounds the number the
-// user sees, not its binary approximation (2.675 is 2.67499999... in binary).
+// The value's decimal digits to 15 significant places, as a double carries them: rounding on
+// these rounds the number the user means, not its binary approximation (2.675 is 2.67499999...
+// in binary, and 2.5 * 33.33 comes out as 83.32499999999999 but is 83.325).
 Decimal toDecimal(double value)
 {
     Decimal d;
     char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
     const std::string text(buf, res.ptr);
     size_t pos = 0;
     if (text[pos] == '-') {

@@ -99,6 +99,8 @@ void TstFormats::roundHalfAwayFromZero_data()
     QTest::newRow("1.005 (binary 1.00499..)") << 1.005 << 2 << 1.01;
     QTest::newRow("-1.005") << -1.005 << 2 << -1.01;
     QTest::newRow("10.09*3") << 10.09 * 3 << 2 << 30.27;
+    QTest::newRow("product with binary noise: 2.5*33.33") << 2.5 * 33.33 << 2 << 83.33;
+    QTest::newRow("sum with binary noise: 0.1+0.2 at one place") << 0.1 + 0.2 << 1 << 0.3;
     QTest::newRow("0.1+0.2") << 0.1 + 0.2 << 2 << 0.3;
     QTest::newRow("carry through nines") << 9.999 << 2 << 10.0;
     QTest::newRow("below half of the last place") << 0.004999 << 2 << 0.0;
