@@ -6,8 +6,13 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libqt6sql6-sqlite
+  libgif-dev
   libboost-dev
   libsimdjson-dev
+  qt6-svg-dev libxlsxwriter-dev unzip
+  qt6-webengine-dev
+  xvfb xauth imagemagick xdotool
+  fonts-dejavu-core poppler-utils
 )
 
 missing=()
