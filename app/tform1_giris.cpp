@@ -1,6 +1,8 @@
 // Creation, log-in, user kinds, change of account, the general menu's own items and the exit.
 #include "tform1.h"
 
+#include "geribildirim.h"
+
 #include "common/mesaj.h"
 #include "common/sysinfo.h"
 #include "platform/processexit.h"
@@ -91,6 +93,7 @@ void TForm1::GeriBildirimKaydet()
     // The notification callback registers on this manager; it reaches the same server.
     DSClientCallbackChannelManager1.HostName = bagc.HostName;
     DSClientCallbackChannelManager1.Port = bagc.Port;
+    DSClientCallbackChannelManager1.registerCallback(std::make_shared<TGeriBildirim>(this));
 }
 
 void TForm1::webSitesiClick()

@@ -1,6 +1,7 @@
 // The client's start, log-in and main window frame, driven offscreen against a real
 // vexor-server (demo database, remote methods and web endpoints in this process).
 #include "demoserver.h"
+#include "channel.h"
 #include "guidriver.h"
 #include "testhttp.h"
 
@@ -95,6 +96,7 @@ private slots:
     void startUpSequence_data();
     void startUpSequence();
     void webSiteItem();
+    void notificationRefreshes();
 
 private:
     // Runs the creation of the window with `drive` acting on the log-in window once shown.
@@ -782,6 +784,41 @@ void TstGiris::webSiteItem()
     // The window's focus widget, whether or not the window is active just now.
     QCOMPARE(form.focusWidget(), form.araedit);
     QCOMPARE(form.araedit->selectedText(), QStringLiteral("BALATA"));
+}
+
+// A broadcast of the server reaches the window's callback on the channel's thread; the
+// window then reruns its refresh on the UI thread (here: the news line changed meanwhile) and
+// the server gets true back.
+void TstGiris::notificationRefreshes()
+{
+    setNews(*m_server.db, QStringLiteral("   "));
+    TForm1 form(m_server.ayarlar());
+    QSignalSpy started(&form, &TForm1::acilisBitti);
+    QVERIFY(create(form, [&](Tgirisform *g) {
+        girisBilgileri(g, m_dealer->name, m_dealer->password);
+        g->Button1->click();
+    }));
+    waitForStartUp(form, started);
+    QCOMPARE(form.kayanyazi->itemCount(), 0);
+
+    setNews(*m_server.db, QStringLiteral("Yeni <b>kampanya</b> başladı"));
+    NotificationChannel &channel = m_server.app->channel();
+    // The manager registers with its first poll; wait until the server knows the callback.
+    const auto registered = [&] {
+        for (const auto &c : channel.clients())
+            if (c.callbacks.contains(QStringLiteral("Morvane")))
+                return true;
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(registered(), 10000);
+    const auto sent = channel.broadcast(QJsonValue(QStringLiteral("her şey")));
+    QVERIFY(sent.deliveries >= 1);
+    QTRY_COMPARE_WITH_TIMEOUT(form.kayanyazi->itemCount(), 1, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT([&] {
+        const auto n = channel.notification(sent.id);
+        return n && n->replyCount >= 1 && n->replies.back().json == "true";
+    }(), 10000);
+    setNews(*m_server.db, QStringLiteral("   "));
 }
 
 int main(int argc, char **argv)
