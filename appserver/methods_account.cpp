@@ -181,7 +181,7 @@ EncodedTable balanceTable(Database &db, qint32 carino)
             rate = v().toDouble();
         const bool campaign = v().toInt() == 1;
         const double vatRate = v().toDouble();
-        const LineAmounts amounts = orderLineAmounts(open, unitPrice, discounts, vatRate);
+        const LineAmounts amounts = dialogLineAmounts(open, unitPrice, discounts, vatRate);
         // The balance dialog shows ACIKLAMA as the line's description: its note when it has one.
         t.addString(note.isEmpty() ? q.value(15).toString() : note);
         t.addDouble(ordered);
@@ -948,7 +948,7 @@ EncodedTable TServerMethods1::RaporAlinanSiparisler(std::unique_ptr<TSonucBilgis
         Discounts d;
         for (size_t k = 0; k < 4; ++k)
             d.rates[k] = q.value(16 + int(k)).toDouble();
-        const LineAmounts a = orderLineAmounts(q.value(14).toDouble(), q.value(15).toDouble(), d, q.value(20).toDouble());
+        const LineAmounts a = dialogLineAmounts(q.value(14).toDouble(), q.value(15).toDouble(), d, q.value(20).toDouble());
         sum.amount = round2(sum.amount + a.amount);
         sum.discount = round2(sum.discount + a.discount);
         sum.net = round2(sum.net + a.net);

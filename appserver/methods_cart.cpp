@@ -80,28 +80,11 @@ QString moneyText(double value)
 //                  dialog's "Tutar"
 //   VERGITUTARI    KDVLITUTAR - NETTUTAR
 // Every figure is rounded to two decimals, halves away from zero.
-struct CartAmounts
-{
-    double amount = 0;
-    double discount = 0;
-    double net = 0;
-    double netUnitPrice = 0;
-    double vat = 0;
-    double total = 0;
-};
+using CartAmounts = LineAmounts;
 
 CartAmounts cartAmounts(double quantity, double unitPrice, const Discounts &discounts, double vatRate)
 {
-    CartAmounts a;
-    const double gross = unitPrice * quantity;
-    a.amount = round2(gross);
-    a.net = round2(applyDiscounts(gross, discounts));
-    a.discount = round2(a.amount - a.net);
-    a.netUnitPrice = quantity != 0 ? round2(a.net / quantity) : 0;
-    const double unitWithVat = round2(a.netUnitPrice * (vatRate / 100 + 1));
-    a.total = round2(unitWithVat * quantity);
-    a.vat = round2(a.total - a.net);
-    return a;
+    return dialogLineAmounts(quantity, unitPrice, discounts, vatRate);
 }
 
 // One cart or order line with its stock, as the line tables and the mobile records show it.

@@ -254,19 +254,6 @@ QStringList agingCells(const ReceivableAging &a)
 
 } // namespace
 
-LineAmounts orderLineAmounts(double quantity, double unitPrice, const Discounts &discounts, double vatRate)
-{
-    LineAmounts a;
-    const double gross = unitPrice * quantity;
-    a.amount = round2(gross);
-    a.net = round2(applyDiscounts(gross, discounts));
-    a.discount = round2(a.amount - a.net);
-    a.netUnitPrice = quantity != 0 ? round2(a.net / quantity) : 0;
-    a.total = round2(round2(a.netUnitPrice * (vatRate / 100 + 1)) * quantity);
-    a.vat = round2(a.total - a.net);
-    return a;
-}
-
 QString amountInWords(double amount)
 {
     static const char *const ones[] = {"", "bir", "iki", "üç", "dört", "beş", "altı", "yedi", "sekiz", "dokuz"};
@@ -470,7 +457,7 @@ QByteArray accountSummaryPdf(Database &db, int accountId, QDate day)
         Discounts discounts;
         for (size_t k = 0; k < discounts.rates.size(); ++k)
             discounts.rates[k] = q.value(7 + int(k)).toDouble();
-        const double net = orderLineAmounts(q.value(5).toDouble(), q.value(6).toDouble(), discounts, q.value(11).toDouble()).net;
+        const double net = dialogLineAmounts(q.value(5).toDouble(), q.value(6).toDouble(), discounts, q.value(11).toDouble()).net;
         balanceTotal = round2(balanceTotal + net);
         balanceRows.push_back({QString::number(q.value(0).toInt()), ::vexor::day(dateOf(q.value(1))), q.value(2).toString(),
                                q.value(3).toString(), quantity(q.value(4).toDouble()), quantity(q.value(5).toDouble()),

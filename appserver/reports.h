@@ -25,13 +25,6 @@ class Database;
 inline constexpr int kReportAccountSummary = 6; // one account (carino > 0) or, for 0, receivables of many
 inline constexpr int kReportAccountSales = 7;   // sales and collections of one account, month by month
 
-// The amounts of an order line (or of its open balance) as the order windows show them, derived
-// like the stock dialog derives the figures of a cart line, so that an order, its balances and
-// the reports agree to the cent: the net is the quantity times the price less the successive
-// discounts; the VAT is what the VAT-inclusive unit price times the quantity adds to the net.
-// Fields as in LineAmounts; every figure rounded to two decimals, halves away from zero.
-LineAmounts orderLineAmounts(double quantity, double unitPrice, const Discounts &discounts, double vatRate);
-
 // "bin iki yüz otuz dört Türk lirası elli altı kuruş": an amount as it is written out on a
 // receipt, rounded to the kuruş. Negative amounts read "eksi ...".
 QString amountInWords(double amount);

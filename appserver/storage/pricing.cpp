@@ -88,6 +88,19 @@ LineAmounts lineAmounts(double quantity, double unitPrice, const Discounts &disc
     return a;
 }
 
+LineAmounts dialogLineAmounts(double quantity, double unitPrice, const Discounts &discounts, double vatRate)
+{
+    LineAmounts a;
+    const double gross = unitPrice * quantity;
+    a.amount = round2(gross);
+    a.net = round2(applyDiscounts(gross, discounts));
+    a.discount = round2(a.amount - a.net);
+    a.netUnitPrice = quantity != 0 ? round2(a.net / quantity) : 0;
+    a.total = round2(round2(a.netUnitPrice * (vatRate / 100 + 1)) * quantity);
+    a.vat = round2(a.total - a.net);
+    return a;
+}
+
 StockPrice stockPrice(double listPrice, double campaignPrice, bool onCampaign, double vatRate,
                       const Discounts &accountDiscounts)
 {

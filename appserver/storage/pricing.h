@@ -50,6 +50,13 @@ struct LineAmounts
 };
 LineAmounts lineAmounts(double quantity, double unitPrice, const Discounts &discounts, double vatRate);
 
+// The same figures as the stock dialog derives them while a quantity is typed, so that a cart
+// line, its order line, the balances and the reports repeat the dialog to the cent:
+//   amount = quantity x unit price; net = that after the successive discounts;
+//   discount = amount - net; netUnit = net / quantity;
+//   total = (netUnit with VAT, rounded) x quantity (the dialog's "Tutar"); vat = total - net.
+LineAmounts dialogLineAmounts(double quantity, double unitPrice, const Discounts &discounts, double vatRate);
+
 // What one stock costs one account, as the stock lists show it.
 struct StockPrice
 {
