@@ -3,6 +3,7 @@
 // reports and report tables, and the public files. A seeded demo database gives the server its
 // usual data; a small hand-made fixture on top of it gives figures known to the kuruş.
 #include "appserver.h"
+#include "remotetable.h"
 #include "reports.h"
 #include "servermethods.h"
 
@@ -28,6 +29,7 @@
 #include <thread>
 
 using namespace vexor;
+using namespace remotetest;
 
 Q_DECLARE_METATYPE(std::vector<vexor::LedgerEntry>)
 
@@ -69,77 +71,6 @@ double dayNumber(QDate d)
 }
 
 // A remote table read whole: column names, kinds and rows of values.
-struct Table
-{
-    QStringList names;
-    QList<FieldType> types;
-    QList<QVariantList> rows;
-
-    int column(const QString &name) const { return int(names.indexOf(name)); }
-    QVariant at(int row, const QString &name) const
-    {
-        const int c = column(name);
-        return c < 0 ? QVariant() : rows.value(row).value(c);
-    }
-    QList<QVariant> columnValues(const QString &name) const
-    {
-        QList<QVariant> values;
-        for (int r = 0; r < rows.size(); ++r)
-            values << at(r, name);
-        return values;
-    }
-    int rowWhere(const QString &name, const QVariant &value) const
-    {
-        for (int r = 0; r < rows.size(); ++r) {
-            if (at(r, name) == value)
-                return r;
-        }
-        return -1;
-    }
-    double sum(const QString &name) const
-    {
-        double total = 0;
-        for (int r = 0; r < rows.size(); ++r)
-            total = roundHalfAwayFromZero(total + at(r, name).toDouble(), 2);
-        return total;
-    }
-};
-
-Table readTable(TableReader *reader)
-{
-    Table t;
-    if (!reader)
-        return t;
-    for (int c = 0; c < reader->columnCount(); ++c) {
-        t.names << reader->columnName(c);
-        t.types << reader->columnType(c);
-    }
-    while (reader->next()) {
-        QVariantList row;
-        for (int c = 0; c < reader->columnCount(); ++c)
-            row << reader->value(c);
-        t.rows << row;
-    }
-    return t;
-}
-
-std::unique_ptr<TSonucBilgisi> session(const QString &machine, int account = 0)
-{
-    auto s = std::make_unique<TSonucBilgisi>();
-    s->setBILGISAYARID(machine);
-    s->setCARINO(account);
-    return s;
-}
-
-QPair<QString, QString> errorOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const RemoteError &e) {
-        return {e.className(), e.message()};
-    }
-    return {};
-}
 
 // Text of a PDF as poppler reads it, one line per text line, blanks collapsed, so that a
 // comparison sees words, figures and their order rather than exact glyph positions.

@@ -4,6 +4,7 @@
 // counts and amounts are known to the cent.
 #include "admin.h"
 #include "appserver.h"
+#include "remotetable.h"
 #include "servermethods.h"
 
 #include "seed/demodata.h"
@@ -27,6 +28,7 @@
 #include <functional>
 
 using namespace vexor;
+using namespace remotetest;
 
 namespace {
 
@@ -45,68 +47,6 @@ const QString kInactiveMachine = QStringLiteral("M-PASIF99");
 const QString kOfficeMail = QStringLiteral("istek@vexor.example");
 const QString kRepMail = QStringLiteral("temsilci99@vexor.example");
 
-struct Table
-{
-    QStringList names;
-    QList<FieldType> types;
-    QList<QVariantList> rows;
-
-    int column(const QString &name) const { return int(names.indexOf(name)); }
-    QVariant at(int row, const QString &name) const { return rows.value(row).value(column(name)); }
-    FieldType type(const QString &name) const { return types.value(column(name)); }
-    QStringList strings(const QString &name) const
-    {
-        QStringList values;
-        for (int r = 0; r < rows.size(); ++r)
-            values << at(r, name).toString();
-        return values;
-    }
-    int rowWhere(const QString &name, const QVariant &value) const
-    {
-        for (int r = 0; r < rows.size(); ++r) {
-            if (at(r, name) == value)
-                return r;
-        }
-        return -1;
-    }
-};
-
-Table readTable(TableReader *reader)
-{
-    Table t;
-    if (!reader)
-        return t;
-    for (int c = 0; c < reader->columnCount(); ++c) {
-        t.names << reader->columnName(c);
-        t.types << reader->columnType(c);
-    }
-    while (reader->next()) {
-        QVariantList row;
-        for (int c = 0; c < reader->columnCount(); ++c)
-            row << reader->value(c);
-        t.rows << row;
-    }
-    return t;
-}
-
-std::unique_ptr<TSonucBilgisi> session(const QString &machine, int account = 0)
-{
-    auto s = std::make_unique<TSonucBilgisi>();
-    s->setBILGISAYARID(machine);
-    s->setCARINO(account);
-    return s;
-}
-
-// The class and message of the error a call raised; empty when it raised none.
-QPair<QString, QString> errorOf(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const RemoteError &e) {
-        return {e.className(), e.message()};
-    }
-    return {};
-}
 
 QStringList sorted(QStringList list)
 {
