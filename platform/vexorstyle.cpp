@@ -1,18 +1,17 @@
 #include "vexorstyle.h"
 
+#include "grid/gridcolours.h"
+
 #include "tabbadge.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QFile>
-#include <QHeaderView>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleFactory>
 #include <QStyleOptionTab>
 #include <QSvgRenderer>
 #include <QTabBar>
-#include <QTableView>
 
 // Resources of a static library must be registered by name, outside any namespace.
 static void initVexorResources()
@@ -84,21 +83,6 @@ void drawTabFace(const QStyleOptionTab *tab, QPainter *painter)
 
 } // namespace
 
-void applyGridLook(QAbstractItemView *view)
-{
-    QPalette palette = view->palette();
-    palette.setColor(QPalette::Base, GridLook::row);
-    palette.setColor(QPalette::AlternateBase, GridLook::alternateRow);
-    palette.setColor(QPalette::Highlight, GridLook::selection);
-    palette.setColor(QPalette::HighlightedText, GridLook::selectionText);
-    view->setPalette(palette);
-    view->setAlternatingRowColors(true);
-    if (auto *table = qobject_cast<QTableView *>(view)) {
-        table->horizontalHeader()->setFixedHeight(GridLook::headerHeight);
-        table->verticalHeader()->setDefaultSectionSize(GridLook::rowHeight);
-        table->verticalHeader()->setMinimumSectionSize(1);
-    }
-}
 
 VexorStyle::VexorStyle()
     : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
@@ -142,7 +126,8 @@ int VexorStyle::styleHint(StyleHint hint, const QStyleOption *option, const QWid
         // The caption holds the count before its title; eliding it would cut the title.
         return Qt::ElideNone;
     case SH_Table_GridLineColor:
-        return int(GridLook::gridLines.rgba());
+        // The grid component keeps the one set of grid colours.
+        return int(GridColours{}.gridLines.rgba());
     default:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }

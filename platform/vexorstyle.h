@@ -6,7 +6,6 @@
 #include <QProxyStyle>
 #include <QString>
 
-class QAbstractItemView;
 class QApplication;
 
 namespace vexor {
@@ -19,25 +18,6 @@ inline constexpr QColor darkHot{122, 111, 102};   // a tab under the mouse
 inline constexpr QColor accent{30, 180, 223};     // counts, focus
 inline constexpr QColor legendText{70, 70, 70};
 } // namespace VexorColors
-
-// The shared look of the data grids.
-struct GridLook
-{
-    static constexpr QColor row{246, 247, 249};
-    static constexpr QColor alternateRow{236, 247, 238};
-    static constexpr QColor header{91, 82, 75};
-    static constexpr QColor headerText{255, 255, 255};
-    static constexpr QColor selection{210, 240, 249};
-    static constexpr QColor selectionText{0, 0, 0};
-    static constexpr QColor indicator{66, 66, 66};
-    static constexpr QColor gridLines{220, 224, 232};
-    static constexpr int headerHeight = 40;
-    static constexpr int rowHeight = 60;
-};
-
-// Gives a grid the shared look: alternating row colours, selection colours, 40-pixel header,
-// 60-pixel rows (a table view's rows; other views keep their own sizing).
-void applyGridLook(QAbstractItemView *view);
 
 // The "Vexor" style: Fusion underneath, our tab faces, and the tab captions with counts
 // (parseTabCaption) for every tab bar of the program.
