@@ -1,5 +1,8 @@
 #include "tform1.h"
 
+#include "sepetsekmesi.h"
+#include "stoksekmesi.h"
+
 #include "dialogs/login/webtarayici.h"
 #include "platform/gifresim.h"
 #include "platform/grid/gridicons.h"
@@ -65,6 +68,8 @@ TForm1::TForm1(const KurulumAyarlari &ayarlar, QWidget *parent)
     setFont(f);
     resize(1350, 710);
     cerceveyiKur();
+    stokSekmesi = new TStokSekmesi(*this);
+    sepetSekmesi = new TSepetSekmesi(*this);
 }
 
 TForm1::~TForm1() = default;

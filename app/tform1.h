@@ -26,6 +26,8 @@ class QToolButton;
 namespace vexor {
 
 class Marquee;
+class TSepetSekmesi;
+class TStokSekmesi;
 class TGifResim;
 class TWebTarayici;
 
@@ -133,6 +135,10 @@ public:
     Marquee *kayanyazi = nullptr;
     Marquee *RealTimeMarquee1 = nullptr;
     QPixmap Image3;
+
+    // The contents of the first two tabs (see their classes).
+    TStokSekmesi *stokSekmesi = nullptr;
+    TSepetSekmesi *sepetSekmesi = nullptr;
 
 signals:
     // The completion of the start-up sequence has run.
