@@ -1,6 +1,7 @@
 #include "admin.h"
 
 #include "channel.h"
+#include "mailrelay.h"
 #include "seed/demodata.h"
 #include "storage/database.h"
 #include "storage/schema.h"
@@ -264,11 +265,80 @@ int setCommand(const QStringList &arguments)
     return 0;
 }
 
+QString relayText(const MailSettings &m)
+{
+    if (!m.enabled())
+        return QStringLiteral("off ([mail] relay= is empty): mails stay in the outbox");
+    QString tls;
+    if (m.relay.startsWith(QLatin1String("smtps:"), Qt::CaseInsensitive))
+        tls = QStringLiteral("TLS from the start");
+    else if (m.startTls == MailSettings::StartTls::Required)
+        tls = QStringLiteral("STARTTLS required");
+    else if (m.startTls == MailSettings::StartTls::Optional)
+        tls = QStringLiteral("STARTTLS when offered");
+    else
+        tls = QStringLiteral("no TLS");
+    return QStringLiteral("%1 from %2, %3%4, every %5 s, %6 mails at a time, %7 tries")
+        .arg(m.relay, m.from, tls, m.user.isEmpty() ? QString() : QStringLiteral(", log-in as ") + m.user)
+        .arg(m.intervalSeconds).arg(m.batch).arg(m.maxAttempts);
+}
+
+int mailCommand(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Shows the mail outbox; with --send-now relays one batch and exits."));
+    const QCommandLineOption config(QStringLiteral("config"), QStringLiteral("Settings file (default: vexor-server.ini beside the program)."),
+                                    QStringLiteral("file"));
+    const QCommandLineOption db(QStringLiteral("db"), QStringLiteral("Database file (default: the settings' one)."), QStringLiteral("file"));
+    const QCommandLineOption sendNow(QStringLiteral("send-now"), QStringLiteral("Relay one batch now, mails waiting for a later "
+                                                                                "try included."));
+    parser.addOptions({config, db, sendNow});
+    parser.addHelpOption();
+    if (!parser.parse(arguments))
+        return fail(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        say(parser.helpText());
+        return 0;
+    }
+    if (parser.positionalArguments().size() > 1)
+        return fail(QStringLiteral("mail takes only --config FILE, --db FILE and --send-now"));
+    const ServerSettings settings = ServerSettings::fromFile(
+        parser.isSet(config) ? parser.value(config)
+                             : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vexor-server.ini")));
+    QString path = parser.isSet(db) ? parser.value(db) : settings.databasePath;
+    if (path.isEmpty())
+        path = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/vexor.db");
+    if (!QFileInfo::exists(path))
+        return fail(QStringLiteral("%1 does not exist").arg(path));
+    if (parser.isSet(sendNow) && !settings.mail.enabled())
+        return fail(QStringLiteral("--send-now needs a relay: set relay= and from= in the [mail] section of the settings"));
+    auto database = Database::open(path);
+    say(QStringLiteral("Relay: %1").arg(relayText(settings.mail)));
+    if (parser.isSet(sendNow)) {
+        MailRelay relay(database, settings.mail);
+        const RelayPass p = relay.relayOnce(QDateTime::currentDateTime(), true);
+        say(QStringLiteral("Relayed now: %1 sent, %2 to try again, %3 given up.").arg(p.sent).arg(p.deferred).arg(p.givenUp));
+    }
+    const OutboxCounts c = outboxCounts(*database);
+    say(QStringLiteral("Outbox of %1: %2 waiting (%3 after a failed try), %4 sent, %5 given up.")
+            .arg(database->path()).arg(c.waiting).arg(c.retrying).arg(c.sent).arg(c.failed));
+    const std::vector<OutboxProblem> problems = outboxProblems(*database, 10);
+    if (!problems.empty())
+        say(QStringLiteral("Latest failed tries:"));
+    for (const OutboxProblem &p : problems) {
+        say(QStringLiteral("  #%1 to %2, %3 tries, %4: %5")
+                .arg(p.id).arg(p.recipient).arg(p.attempts)
+                .arg(p.givenUp ? QStringLiteral("given up") : QStringLiteral("next try %1").arg(p.nextAttemptAt), p.lastError));
+    }
+    return 0;
+}
+
 } // namespace
 
 bool isAdminCommand(const QString &command)
 {
-    return command == QLatin1String("seed") || command == QLatin1String("enroll") || command == QLatin1String("set");
+    return command == QLatin1String("seed") || command == QLatin1String("enroll") || command == QLatin1String("set")
+        || command == QLatin1String("mail");
 }
 
 int runAdminCommand(const QStringList &arguments)
@@ -281,6 +351,8 @@ int runAdminCommand(const QStringList &arguments)
             return enrollCommand(arguments);
         if (command == QLatin1String("set"))
             return setCommand(arguments);
+        if (command == QLatin1String("mail"))
+            return mailCommand(arguments);
     } catch (const std::exception &e) {
         return fail(QString::fromUtf8(e.what()));
     }

@@ -18,6 +18,8 @@ class Database;
 //   vexor-server enroll --db FILE --machine local|ID --user NAME
 //   vexor-server set --db FILE [--news TEXT] [--version N] [--banner 1|2|3 FILE] [--config FILE] [--port N]
 //       (a new news text or banner is broadcast through the running server, if there is one)
+//   vexor-server mail [--config FILE] [--db FILE] [--send-now]
+//       (the outbox counts; --send-now relays one batch first)
 bool isAdminCommand(const QString &command);
 // `arguments` as the program got them (program name first). Returns the exit code.
 int runAdminCommand(const QStringList &arguments);

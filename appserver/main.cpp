@@ -1,6 +1,7 @@
 // vexor-server: the application server of the Vexor B2B client.
 #include "admin.h"
 #include "appserver.h"
+#include "mailrelay.h"
 #include "servermethods.h"
 #include "settings.h"
 #include "storage/webstore.h"
@@ -110,16 +111,26 @@ int main(int argc, char **argv)
     }
     AppServer server(settings, std::make_shared<TServerMethods1>(settings, db));
     WebServer web(settings, std::make_shared<DatabaseWebContent>(db));
+    std::unique_ptr<MailRelay> relay;
     try {
         server.start();
         web.start();
+        if (settings.mail.enabled()) {
+            relay = std::make_unique<MailRelay>(db, settings.mail);
+            relay->start();
+        }
     } catch (const std::exception &e) {
         return fail(QString::fromUtf8(e.what()));
     }
     std::printf("vexor-server: listening on %s:%u, web pages on %s:%u\n", qPrintable(settings.host),
                 unsigned(server.port()), qPrintable(settings.host), unsigned(web.port()));
+    if (relay)
+        std::printf("vexor-server: relaying mail through %s every %d s\n", qPrintable(settings.mail.relay),
+                    settings.mail.intervalSeconds);
     std::fflush(stdout);
     const int rc = app.exec();
+    if (relay)
+        relay->stop(); // breaks off a transfer under way; that mail waits for the next start
     web.stop();
     server.stop();
     return rc;

@@ -160,7 +160,8 @@ bool TServerMethods1::SifremiUnuttum(const QString &idsi, qint32 &mailvarmi)
     const bool hasMail = u.email.contains(QLatin1Char('@'));
     mailvarmi = hasMail ? 1 : 0;
     Transaction tx(db);
-    const auto waiting = db.scalar(QStringLiteral("SELECT id FROM mail_outbox WHERE machine_id = ? AND subject = ? AND sent_at IS NULL"),
+    const auto waiting = db.scalar(QStringLiteral("SELECT id FROM mail_outbox WHERE machine_id = ? AND subject = ? AND sent_at IS NULL "
+                                                  "AND failed_at IS NULL"),
                                    {u.machineId, kForgottenSubject});
     if (waiting)
         return true;

@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libqt6sql6-sqlite
-  libgif-dev
+  libgif-dev libcurl4-openssl-dev
   libboost-dev
   libsimdjson-dev
   qt6-svg-dev libxlsxwriter-dev unzip

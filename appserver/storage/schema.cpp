@@ -396,8 +396,12 @@ QStringList schemaStatements()
             subject TEXT NOT NULL,
             body TEXT NOT NULL,
             sent_at TIMESTAMP,
-            attempts INTEGER NOT NULL DEFAULT 0,
-            last_error TEXT NOT NULL DEFAULT ''))"),
+            attempts INTEGER NOT NULL DEFAULT 0,         -- tries to relay it, the successful one included
+            last_error TEXT NOT NULL DEFAULT '',
+            next_attempt_at TIMESTAMP,                   -- not tried again before; NULL: at once
+            failed_at TIMESTAMP,                         -- given up after the last allowed try
+            claimed_by TEXT,                             -- the relay sending it now, so no other one does
+            claimed_until TIMESTAMP))"),
         QStringLiteral("CREATE INDEX mail_outbox_unsent ON mail_outbox(created_at) WHERE sent_at IS NULL"),
 
         QStringLiteral(R"(CREATE TABLE access_requests (
@@ -441,6 +445,18 @@ static const QStringList &fixedRows()
     return rows;
 }
 
+// Version 2 keeps what the mail relay needs to retry, give up and share the outbox with other
+// servers on the same file.
+static QStringList upgradeFrom1()
+{
+    return {
+        QStringLiteral("ALTER TABLE mail_outbox ADD COLUMN next_attempt_at TIMESTAMP"),
+        QStringLiteral("ALTER TABLE mail_outbox ADD COLUMN failed_at TIMESTAMP"),
+        QStringLiteral("ALTER TABLE mail_outbox ADD COLUMN claimed_by TEXT"),
+        QStringLiteral("ALTER TABLE mail_outbox ADD COLUMN claimed_until TIMESTAMP"),
+    };
+}
+
 void ensureSchema(Database &db)
 {
     const bool exists = db.scalar(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = 'settings'"))
@@ -453,7 +469,19 @@ void ensureSchema(Database &db)
         tx.commit();
         return;
     }
-    const QString version = readSetting(db, kSettingSchemaVersion);
+    QString version = readSetting(db, kSettingSchemaVersion);
+    if (version == QLatin1String("1")) {
+        // Another server may be upgrading the same file; the version is read again under the
+        // write lock so the columns are added once.
+        Transaction tx(db);
+        version = readSetting(db, kSettingSchemaVersion);
+        if (version == QLatin1String("1")) {
+            db.execScript(upgradeFrom1());
+            writeSetting(db, kSettingSchemaVersion, QStringLiteral("2"));
+            version = QStringLiteral("2");
+        }
+        tx.commit();
+    }
     if (version != QString::number(kSchemaVersion))
         throw DatabaseError(QStringLiteral("%1 holds schema version %2, this server needs %3; make a new database with "
                                            "'vexor-server seed'")

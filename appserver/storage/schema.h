@@ -8,9 +8,9 @@ namespace vexor {
 
 class Database;
 
-// The version of the schema below. A database file of another version is refused rather than
-// read wrongly; a new demo database is made with `vexor-server seed`.
-inline constexpr int kSchemaVersion = 1;
+// The version of the schema below. A file of version 1 is brought up to it when opened; one of
+// another version is refused rather than read wrongly (a new one is made with `vexor-server seed`).
+inline constexpr int kSchemaVersion = 2;
 
 // CREATE statements of every table and index, in dependency order. Plain SQL that PostgreSQL
 // also accepts, except for three SQLite forms: INTEGER PRIMARY KEY (an identity column there),
