@@ -3,6 +3,7 @@
 #include "database.h"
 
 #include "common/formats.h"
+#include "common/satirhesabi.h"
 
 #include <QLocale>
 
@@ -17,12 +18,9 @@ double round2(double value)
     return roundHalfAwayFromZero(value, 2);
 }
 
-// The rate as it is used: NaN and rates at or below zero do nothing, above 100 is 100.
 double effectiveRate(double rate)
 {
-    if (!(rate > 0))
-        return 0;
-    return std::min(rate, 100.0);
+    return gecerliIndirimOrani(rate);
 }
 
 QString rateText(double rate)
@@ -49,13 +47,7 @@ bool Discounts::any() const
 
 double applyDiscounts(double amount, const Discounts &discounts)
 {
-    double net = amount;
-    for (double r : discounts.rates) {
-        const double rate = effectiveRate(r);
-        if (rate > 0)
-            net -= net * rate / 100;
-    }
-    return net;
+    return ardisikIndirimUygula(amount, discounts.rates);
 }
 
 double combinedRate(const Discounts &discounts)
@@ -90,13 +82,13 @@ LineAmounts lineAmounts(double quantity, double unitPrice, const Discounts &disc
 
 LineAmounts dialogLineAmounts(double quantity, double unitPrice, const Discounts &discounts, double vatRate)
 {
+    const SatirTutarlari s = satirTutarlariHesapla(unitPrice, quantity, vatRate, discounts.rates);
     LineAmounts a;
-    const double gross = unitPrice * quantity;
-    a.amount = round2(gross);
-    a.net = round2(applyDiscounts(gross, discounts));
+    a.amount = round2(s.brut);
+    a.net = s.satirNet;
     a.discount = round2(a.amount - a.net);
-    a.netUnitPrice = quantity != 0 ? round2(a.net / quantity) : 0;
-    a.total = round2(round2(a.netUnitPrice * (vatRate / 100 + 1)) * quantity);
+    a.netUnitPrice = s.birimNet;
+    a.total = s.genelTutar;
     a.vat = round2(a.total - a.net);
     return a;
 }
