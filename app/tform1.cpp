@@ -124,9 +124,12 @@ QWidget *TForm1::baslikPaneliniKur()
     saticilbl = new QLabel(baslikPaneli);
     saticilbl->setObjectName(QStringLiteral("saticilbl"));
     saticilbl->setWordWrap(true);
-    // What the server sends is shown as it is, never as markup.
-    for (QLabel *l : {kullanicilbl, cariadilbl, saticilbl})
+    // What the server sends is shown as it is, never as markup. A long account name is cut
+    // rather than widening the window: the window must fit screens of 1152 pixels and less.
+    for (QLabel *l : {kullanicilbl, cariadilbl, saticilbl}) {
         l->setTextFormat(Qt::PlainText);
+        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
     labels->addWidget(baslikEtiketi(QStringLiteral("Kullanıcı: "), baslikPaneli), 0, 0);
     labels->addWidget(kullanicilbl, 0, 1);
     labels->addWidget(baslikEtiketi(QStringLiteral("Firma: "), baslikPaneli), 1, 0);
