@@ -33,6 +33,7 @@
 #include <QToolButton>
 
 #include <cmath>
+#include <optional>
 
 namespace vexor {
 
@@ -332,8 +333,7 @@ void TStokSekmesi::cxGrid1DBTableView1DblClick()
 namespace {
 
 // The identity and price captions both stock dialogs get from a stock row.
-template <typename Dialog>
-void stokBilgileriniYaz(Dialog &d, const MemTable &stok, int row)
+void stokBilgileriniYaz(TStokAyarintiTemel &d, const MemTable &stok, int row)
 {
     d.kdvoran = ondalik(stok, row, u"KDV"_s);
     d.barkod->setText(yazi(stok, row, u"BARKOD"_s));
@@ -351,6 +351,20 @@ void stokBilgileriniYaz(Dialog &d, const MemTable &stok, int row)
     }
 }
 
+// Shows the dialog; the quantity when it was confirmed with one that reads as a number. Text
+// that does not reaches the general error report, and nothing is added.
+std::optional<double> onaylananMiktar(TStokAyarintiTemel &d)
+{
+    if (d.exec() != 1)
+        return std::nullopt;
+    try {
+        return d.miktar();
+    } catch (...) {
+        reportUnhandledException(std::current_exception());
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 void TStokSekmesi::StokSepeteEkle(int row)
@@ -363,17 +377,11 @@ void TStokSekmesi::StokSepeteEkle(int row)
     d.ind2 = ondalik(stok, row, u"IND2"_s);
     d.ind3 = ondalik(stok, row, u"IND3"_s);
     d.ind4 = ondalik(stok, row, u"IND4"_s);
-    if (d.exec() != 1)
+    const std::optional<double> miktar = onaylananMiktar(d);
+    if (!miktar)
         return;
-    double miktar = 0;
-    try {
-        miktar = d.miktar();
-    } catch (...) {
-        reportUnhandledException(std::current_exception());
-        return;
-    }
     // Only the quantity comes from the dialog; the price and the rates are the row's.
-    SepeteSatirEkle(stok, row, miktar);
+    SepeteSatirEkle(stok, row, *miktar);
 }
 
 void TStokSekmesi::StokSepeteEkleTemsilci(int row)
@@ -390,17 +398,11 @@ void TStokSekmesi::StokSepeteEkleTemsilci(int row)
         oranKutulari[i]->setReadOnly(false);
     }
     d.GridPanel2->setVisible(true);
-    if (d.exec() != 1)
+    const std::optional<double> miktar = onaylananMiktar(d);
+    if (!miktar)
         return;
-    double miktar = 0;
-    try {
-        miktar = d.miktar();
-    } catch (...) {
-        reportUnhandledException(std::current_exception());
-        return;
-    }
     // A representative's line carries what was typed.
-    sepeteEkle(stok, row, miktar, d.birimfiyat->value(), d.oranlar());
+    sepeteEkle(stok, row, *miktar, d.birimfiyat->value(), d.oranlar());
 }
 
 void TStokSekmesi::SepeteSatirEkle(const MemTable &tablo, int row, double miktar)

@@ -29,7 +29,12 @@ public:
     std::unique_ptr<AppServer> app;
     std::unique_ptr<WebServer> web;
 
-    void start()
+    void start() { startWith<TServerMethods1>(); }
+
+    // The same server with `Methods`, a TServerMethods1 that notes or steers some calls, in
+    // front of the demo database; the test keeps the returned object to ask it.
+    template <class Methods>
+    std::shared_ptr<Methods> startWith()
     {
         db = Database::create(dir.filePath(QStringLiteral("demo.db")));
         DemoOptions options;
@@ -40,10 +45,12 @@ public:
         settings.port = 0;
         settings.webPort = 0;
         settings.databasePath = db->path();
-        app = std::make_unique<AppServer>(settings, std::make_shared<TServerMethods1>(settings, db));
+        auto methods = std::make_shared<Methods>(settings, db);
+        app = std::make_unique<AppServer>(settings, methods);
         app->start();
         web = std::make_unique<WebServer>(settings, std::make_shared<DatabaseWebContent>(db));
         web->start();
+        return methods;
     }
 
     void stop()

@@ -252,16 +252,7 @@ void TstSepet::initTestCase()
     QStandardPaths::setTestModeEnabled(true);
     QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
     QVERIFY2(!BilgisayarIdVer().isEmpty(), "this machine has no identity to enroll");
-    m_server.start();
-    // The same server, with the recording methods in front of the demo database.
-    m_server.app->stop();
-    ServerSettings settings;
-    settings.port = 0;
-    settings.webPort = 0;
-    settings.databasePath = m_server.db->path();
-    m_sunucu = std::make_shared<KayitliSunucu>(settings, m_server.db);
-    m_server.app = std::make_unique<AppServer>(settings, m_sunucu);
-    m_server.app->start();
+    m_sunucu = m_server.startWith<KayitliSunucu>();
     setClientVersion(*m_server.db, 1);
 
     m_presenter = std::make_shared<RecordingPresenter>();

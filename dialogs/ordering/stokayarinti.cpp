@@ -60,34 +60,10 @@ QImage GosterYeni(const QString &resimAdresi, const std::atomic<bool> &iptal, in
 }
 
 Tstokayarinti::Tstokayarinti(const QString &saticiWebKoku, QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
-    , m_saticiWebKoku(saticiWebKoku)
+    : TStokAyarintiTemel(saticiWebKoku, QStringLiteral("Kod:"), owner)
 {
-    setWindowTitle(QStringLiteral("Sepete Ekle"));
     setObjectName(QStringLiteral("stokayarinti"));
-
-    const stokayrinti::Parcalar p = stokayrinti::kur(this, QStringLiteral("Kod:"));
-    barkod = p.barkod;
-    adi = p.adi;
-    finishkod = p.finishkod;
-    marka = p.marka;
-    model = p.model;
-    Label2 = p.Label2;
-    indirimoran = p.indirimoran;
-    adet = p.adet;
-    birimfiyat = p.birimfiyat;
-    indtutar = p.indtutar;
-    kdvdahiltutar = p.kdvdahiltutar;
-    geneltutar = p.geneltutar;
-    Image1 = p.Image1;
-    ParcaliTus1 = p.ParcaliTus1;
-    ParcaliTus2 = p.ParcaliTus2;
-
     resize(550, 631);
-
-    connect(stokayrinti::adetDuzenleyici(adet), &QLineEdit::textChanged, this, &Tstokayarinti::Hesapla);
-    for (TutarKutusu *kutu : {birimfiyat, indtutar, kdvdahiltutar, geneltutar})
-        connect(kutu, &TutarKutusu::keyReleased, this, &Tstokayarinti::Hesapla);
 }
 
 Tstokayarinti::~Tstokayarinti()
@@ -95,25 +71,14 @@ Tstokayarinti::~Tstokayarinti()
     m_iptal->store(true);
 }
 
-double Tstokayarinti::miktar() const
+std::array<double, 4> Tstokayarinti::oranlar() const
 {
-    return miktarCevir(adet->text());
-}
-
-void Tstokayarinti::Hesapla()
-{
-    const StokSatirHesabi h = stokSatirHesapla(birimfiyat->value(), hesapMiktari(adet->text()), kdvoran,
-                                               {ind1, ind2, ind3, ind4});
-    indtutar->setValue(h.indirim);
-    kdvdahiltutar->setValue(h.kdvDahilBirim);
-    geneltutar->setValue(h.genelTutar);
+    return {ind1, ind2, ind3, ind4};
 }
 
 QString Tstokayarinti::resimAdresi() const
 {
-    KurulumAyarlari ayarlar;
-    ayarlar.saticiWebKoku = m_saticiWebKoku;
-    return WebAdresleri(ayarlar).resimGoster(_stokno);
+    return TStokAyarintiTemel::resimAdresi(_stokno);
 }
 
 void Tstokayarinti::ResimGoster()
@@ -140,20 +105,15 @@ void Tstokayarinti::ResimGoster()
     });
 }
 
-void Tstokayarinti::reject()
-{
-    done(2);
-}
-
 void Tstokayarinti::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
+    TStokAyarintiTemel::showEvent(event);
     Hesapla();
 }
 
 bool Tstokayarinti::event(QEvent *event)
 {
-    const bool sonuc = QDialog::event(event);
+    const bool sonuc = TStokAyarintiTemel::event(event);
     if (event->type() == QEvent::WindowActivate) {
         Hesapla();
         ResimGoster();

@@ -1,20 +1,15 @@
 #pragma once
 
-#include "stokayrintiyerlesim.h"
+#include "stokayarintitemel.h"
 #include "tutarkutusu.h"
 
 #include <QByteArray>
-#include <QDialog>
 #include <QImage>
 #include <QString>
 
 #include <array>
 #include <atomic>
 #include <memory>
-
-class QLabel;
-class QPushButton;
-class QSpinBox;
 
 namespace vexor {
 
@@ -38,7 +33,7 @@ QImage GosterYeni(const QString &resimAdresi, const std::atomic<bool> &iptal, in
 // every other vendor address is. Each activation asks for the picture of `_stokno` in the
 // background (not for stock number 0, which names no stock); a picture that arrives replaces
 // the one shown, one that arrives after the dialog is gone is dropped.
-class Tstokayarinti : public QDialog
+class Tstokayarinti : public TStokAyarintiTemel
 {
     Q_OBJECT
 
@@ -46,37 +41,15 @@ public:
     explicit Tstokayarinti(const QString &saticiWebKoku, QWidget *owner = nullptr);
     ~Tstokayarinti() override;
 
-    QLabel *barkod = nullptr;
-    QLabel *adi = nullptr;
-    QLabel *finishkod = nullptr;
-    QLabel *marka = nullptr;
-    QLabel *model = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *indirimoran = nullptr;
-    QSpinBox *adet = nullptr;
-    TutarKutusu *birimfiyat = nullptr;
-    TutarKutusu *indtutar = nullptr;
-    TutarKutusu *kdvdahiltutar = nullptr;
-    TutarKutusu *geneltutar = nullptr;
-    TPictureBox *Image1 = nullptr;
-    QPushButton *ParcaliTus1 = nullptr;  // "Sipariş ekle"
-    QPushButton *ParcaliTus2 = nullptr;  // "Vazgeç"
-
-    double kdvoran = 0;                  // VAT rate in percent
     double ind1 = 0, ind2 = 0, ind3 = 0, ind4 = 0;  // successive discount rates in percent
     qint32 _stokno = 0;
 
-    // The quantity as the caller sends it: the text of `adet` read with miktarCevir (throws
-    // InvalidOperation on text that is no number).
-    double miktar() const;
-    // Discount amount, VAT-inclusive unit price and total from the price, quantity and rates.
-    void Hesapla();
+    // ind1..ind4.
+    std::array<double, 4> oranlar() const override;
     // Starts the background fetch of the web picture of `_stokno`.
     void ResimGoster();
     // The web address of the picture of `_stokno`.
     QString resimAdresi() const;
-
-    void reject() override;
 
 signals:
     // A web picture was put into Image1.
@@ -87,7 +60,6 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    QString m_saticiWebKoku;
     // Set when the dialog goes away: requests still running end early.
     std::shared_ptr<std::atomic<bool>> m_iptal = std::make_shared<std::atomic<bool>>(false);
 };

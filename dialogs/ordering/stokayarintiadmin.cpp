@@ -21,33 +21,14 @@
 namespace vexor {
 
 TstokayarintiAdmin::TstokayarintiAdmin(const QString &saticiWebKoku, qint32 stokno, QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : TStokAyarintiTemel(saticiWebKoku, QStringLiteral("Finish Kod:"), owner)
     , stokno(stokno)
-    , m_saticiWebKoku(saticiWebKoku)
 {
-    setWindowTitle(QStringLiteral("Sepete Ekle"));
     setObjectName(QStringLiteral("stokayarintiAdmin"));
-
-    const stokayrinti::Parcalar p = stokayrinti::kur(this, QStringLiteral("Finish Kod:"));
-    barkod = p.barkod;
-    adi = p.adi;
-    finishkod = p.finishkod;
-    marka = p.marka;
-    model = p.model;
-    Label2 = p.Label2;
-    indirimoran = p.indirimoran;
-    adet = p.adet;
-    birimfiyat = p.birimfiyat;
-    indtutar = p.indtutar;
-    kdvdahiltutar = p.kdvdahiltutar;
-    geneltutar = p.geneltutar;
-    Image1 = p.Image1;
-    ParcaliTus1 = p.ParcaliTus1;
-    ParcaliTus2 = p.ParcaliTus2;
 
     AsyncResim1 = new TAsyncResim(this);
     AsyncResim1->setObjectName(QStringLiteral("AsyncResim1"));
-    p.resimAlani->addWidget(AsyncResim1, 0, 0);
+    resimAlani->addWidget(AsyncResim1, 0, 0);
     // Once the web picture is there it is what the window shows; the caller's picture
     // underneath would only peek out around it.
     connect(AsyncResim1, &PictureBox::pictureChanged, Image1, &QWidget::hide);
@@ -71,13 +52,11 @@ TstokayarintiAdmin::TstokayarintiAdmin(const QString &saticiWebKoku, qint32 stok
     izgara->setRowStretch(4, 1);
     GridPanel2 = panel;
     GridPanel2->hide();
-    p.altSatir->insertWidget(0, GridPanel2);
+    altSatir->insertWidget(0, GridPanel2);
 
     resize(640, 631);
 
-    connect(stokayrinti::adetDuzenleyici(adet), &QLineEdit::textChanged, this, &TstokayarintiAdmin::Hesapla);
-    for (TutarKutusu *kutu : {birimfiyat, indtutar, kdvdahiltutar, geneltutar, edindirim1, edindirim2,
-                              edindirim3, edindirim4})
+    for (TutarKutusu *kutu : {edindirim1, edindirim2, edindirim3, edindirim4})
         connect(kutu, &TutarKutusu::keyReleased, this, &TstokayarintiAdmin::Hesapla);
 }
 
@@ -86,39 +65,19 @@ TstokayarintiAdmin *TstokayarintiAdmin::Ac(const QString &saticiWebKoku, qint32 
     return new TstokayarintiAdmin(saticiWebKoku, stokno, owner);
 }
 
-double TstokayarintiAdmin::miktar() const
-{
-    return miktarCevir(adet->text());
-}
-
 std::array<double, 4> TstokayarintiAdmin::oranlar() const
 {
     return {edindirim1->value(), edindirim2->value(), edindirim3->value(), edindirim4->value()};
 }
 
-void TstokayarintiAdmin::Hesapla()
-{
-    const StokSatirHesabi h = stokSatirHesapla(birimfiyat->value(), hesapMiktari(adet->text()), kdvoran, oranlar());
-    indtutar->setValue(h.indirim);
-    kdvdahiltutar->setValue(h.kdvDahilBirim);
-    geneltutar->setValue(h.genelTutar);
-}
-
 QString TstokayarintiAdmin::resimAdresi() const
 {
-    KurulumAyarlari ayarlar;
-    ayarlar.saticiWebKoku = m_saticiWebKoku;
-    return WebAdresleri(ayarlar).resimGoster(stokno);
-}
-
-void TstokayarintiAdmin::reject()
-{
-    done(2);
+    return TStokAyarintiTemel::resimAdresi(stokno);
 }
 
 void TstokayarintiAdmin::showEvent(QShowEvent *event)
 {
-    QDialog::showEvent(event);
+    TStokAyarintiTemel::showEvent(event);
     if (event->spontaneous())
         return;
     const bool gorunur = indirimGorunur(oranlar());
@@ -139,7 +98,7 @@ void TstokayarintiAdmin::showEvent(QShowEvent *event)
 
 bool TstokayarintiAdmin::event(QEvent *event)
 {
-    const bool sonuc = QDialog::event(event);
+    const bool sonuc = TStokAyarintiTemel::event(event);
     if (event->type() == QEvent::WindowActivate)
         adet->selectAll();
     return sonuc;

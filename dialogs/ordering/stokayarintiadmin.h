@@ -1,16 +1,11 @@
 #pragma once
 
-#include "stokayrintiyerlesim.h"
+#include "stokayarintitemel.h"
 #include "tutarkutusu.h"
 
 #include "platform/asyncresim.h"
 
-#include <QDialog>
 #include <QString>
-
-class QLabel;
-class QPushButton;
-class QSpinBox;
 
 namespace vexor {
 
@@ -23,7 +18,7 @@ namespace vexor {
 //
 // `saticiWebKoku` is the vendor web root of the installation settings; the picture link is
 // built from it by WebAdresleri.
-class TstokayarintiAdmin : public QDialog
+class TstokayarintiAdmin : public TStokAyarintiTemel
 {
     Q_OBJECT
 
@@ -32,43 +27,18 @@ public:
     // The same as the constructor, for callers that create their dialogs with Ac.
     static TstokayarintiAdmin *Ac(const QString &saticiWebKoku, qint32 stokno, QWidget *owner = nullptr);
 
-    QLabel *barkod = nullptr;
-    QLabel *adi = nullptr;
-    QLabel *finishkod = nullptr;
-    QLabel *marka = nullptr;
-    QLabel *model = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *indirimoran = nullptr;
-    QSpinBox *adet = nullptr;
-    TutarKutusu *birimfiyat = nullptr;
-    TutarKutusu *indtutar = nullptr;
-    TutarKutusu *kdvdahiltutar = nullptr;
-    TutarKutusu *geneltutar = nullptr;
-    TPictureBox *Image1 = nullptr;
     TAsyncResim *AsyncResim1 = nullptr;
     QWidget *GridPanel2 = nullptr;
     TutarKutusu *edindirim1 = nullptr;
     TutarKutusu *edindirim2 = nullptr;
     TutarKutusu *edindirim3 = nullptr;
     TutarKutusu *edindirim4 = nullptr;
-    QPushButton *ParcaliTus1 = nullptr;  // "Sipariş ekle"
-    QPushButton *ParcaliTus2 = nullptr;  // "Vazgeç"
-
-    double kdvoran = 0;  // VAT rate in percent
 
     qint32 stokNo() const { return stokno; }
-    // The quantity as the caller sends it (miktarCevir of the text of `adet`; throws
-    // InvalidOperation on text that is no number).
-    double miktar() const;
     // The rates edindirim1..edindirim4.
-    std::array<double, 4> oranlar() const;
-    // Discount amount, VAT-inclusive unit price and total from the price, quantity and the
-    // four rate boxes.
-    void Hesapla();
+    std::array<double, 4> oranlar() const override;
     // The web address of the stock's picture.
     QString resimAdresi() const;
-
-    void reject() override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -76,7 +46,6 @@ protected:
 
 private:
     qint32 stokno = 0;
-    QString m_saticiWebKoku;
 };
 
 } // namespace vexor

@@ -1,6 +1,9 @@
-#include "stokayrintiyerlesim.h"
+#include "stokayarintitemel.h"
 
+#include "stokhesap.h"
 #include "tutarkutusu.h"
+
+#include "server/webadresleri.h"
 
 #include "platform/vexorstyle.h"
 
@@ -19,7 +22,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-namespace vexor::stokayrinti {
+namespace vexor {
+namespace stokayrinti {
 
 namespace {
 
@@ -135,9 +139,16 @@ QPixmap yerTutucuResim()
     return p;
 }
 
-Parcalar kur(QDialog *dialog, const QString &ucuncuBaslik)
+} // namespace stokayrinti
+
+using namespace stokayrinti;
+
+TStokAyarintiTemel::TStokAyarintiTemel(const QString &saticiWebKoku, const QString &ucuncuBaslik, QWidget *owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    , m_saticiWebKoku(saticiWebKoku)
 {
-    Parcalar p;
+    setWindowTitle(QStringLiteral("Sepete Ekle"));
+    QDialog *dialog = this;
 
     // Top panel: the stock's identity.
     auto *ust = new QFrame(dialog);
@@ -145,15 +156,15 @@ Parcalar kur(QDialog *dialog, const QString &ucuncuBaslik)
     ust->setFrameShape(QFrame::StyledPanel);
     auto *ustIzgara = new QGridLayout(ust);
     ustIzgara->setColumnStretch(1, 1);
-    p.barkod = deger(ust, "barkod");
-    p.adi = deger(ust, "adi");
-    p.finishkod = deger(ust, "finishkod");
-    p.marka = deger(ust, "marka");
-    p.model = deger(ust, "model");
+    barkod = deger(ust, "barkod");
+    adi = deger(ust, "adi");
+    finishkod = deger(ust, "finishkod");
+    marka = deger(ust, "marka");
+    model = deger(ust, "model");
     const std::pair<QString, QLabel *> kimlik[] = {
-        {QStringLiteral("Barkod:"), p.barkod},   {QStringLiteral("Açıklama:"), p.adi},
-        {ucuncuBaslik, p.finishkod},             {QStringLiteral("Marka:"), p.marka},
-        {QStringLiteral("Model:"), p.model},
+        {QStringLiteral("Barkod:"), barkod},   {QStringLiteral("Açıklama:"), adi},
+        {ucuncuBaslik, finishkod},             {QStringLiteral("Marka:"), marka},
+        {QStringLiteral("Model:"), model},
     };
     int satir = 0;
     for (const auto &[metin, etiket] : kimlik) {
@@ -163,41 +174,41 @@ Parcalar kur(QDialog *dialog, const QString &ucuncuBaslik)
     }
 
     // Centre: the picture fills what the panels leave.
-    p.Image1 = new TPictureBox(dialog);
-    p.Image1->setObjectName(QStringLiteral("Image1"));
-    p.Image1->setCenter(true);
-    p.Image1->setProportional(true);
-    p.Image1->setPicture(yerTutucuResim());
-    p.Image1->setMinimumSize(120, 90);
-    p.resimAlani = new QGridLayout;
-    p.resimAlani->setContentsMargins(0, 0, 0, 0);
-    p.resimAlani->addWidget(p.Image1, 0, 0);
+    Image1 = new TPictureBox(dialog);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setCenter(true);
+    Image1->setProportional(true);
+    Image1->setPicture(yerTutucuResim());
+    Image1->setMinimumSize(120, 90);
+    resimAlani = new QGridLayout;
+    resimAlani->setContentsMargins(0, 0, 0, 0);
+    resimAlani->addWidget(Image1, 0, 0);
 
     // Bottom panel: quantity, price and the three derived amounts.
     auto *satirlar = new QWidget(dialog);
     auto *altIzgara = new QGridLayout(satirlar);
     altIzgara->setContentsMargins(0, 0, 0, 0);
-    p.adet = new QSpinBox(satirlar);
-    p.adet->setObjectName(QStringLiteral("adet"));
-    p.adet->setRange(1, 10000);
-    p.adet->setValue(1);
-    p.adet->setMinimumWidth(170);
-    p.adet->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    p.adet->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    p.birimfiyat = tutar(satirlar, "birimfiyat");
-    p.indtutar = tutar(satirlar, "indtutar");
-    p.kdvdahiltutar = tutar(satirlar, "kdvdahiltutar");
-    p.geneltutar = tutar(satirlar, "geneltutar");
-    p.Label2 = baslik(QStringLiteral("Fiyat:"), satirlar);
-    p.Label2->setObjectName(QStringLiteral("Label2"));
-    p.indirimoran = baslik(QStringLiteral("İndirim:"), satirlar);
-    p.indirimoran->setObjectName(QStringLiteral("indirimoran"));
+    adet = new QSpinBox(satirlar);
+    adet->setObjectName(QStringLiteral("adet"));
+    adet->setRange(1, 10000);
+    adet->setValue(1);
+    adet->setMinimumWidth(170);
+    adet->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    adet->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    birimfiyat = tutar(satirlar, "birimfiyat");
+    indtutar = tutar(satirlar, "indtutar");
+    kdvdahiltutar = tutar(satirlar, "kdvdahiltutar");
+    geneltutar = tutar(satirlar, "geneltutar");
+    Label2 = baslik(QStringLiteral("Fiyat:"), satirlar);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    indirimoran = baslik(QStringLiteral("İndirim:"), satirlar);
+    indirimoran->setObjectName(QStringLiteral("indirimoran"));
     const std::pair<QLabel *, QWidget *> satirListesi[] = {
-        {baslik(QStringLiteral("Adet:"), satirlar), p.adet},
-        {p.Label2, p.birimfiyat},
-        {p.indirimoran, p.indtutar},
-        {baslik(QStringLiteral("KDV Dahil:"), satirlar), p.kdvdahiltutar},
-        {baslik(QStringLiteral("Tutar:"), satirlar), p.geneltutar},
+        {baslik(QStringLiteral("Adet:"), satirlar), adet},
+        {Label2, birimfiyat},
+        {indirimoran, indtutar},
+        {baslik(QStringLiteral("KDV Dahil:"), satirlar), kdvdahiltutar},
+        {baslik(QStringLiteral("Tutar:"), satirlar), geneltutar},
     };
     satir = 0;
     for (const auto &[etiket, kutu] : satirListesi) {
@@ -206,34 +217,62 @@ Parcalar kur(QDialog *dialog, const QString &ucuncuBaslik)
         ++satir;
     }
 
-    p.ParcaliTus1 = new QPushButton(QStringLiteral("Sipariş ekle"), dialog);
-    p.ParcaliTus1->setObjectName(QStringLiteral("ParcaliTus1"));
-    p.ParcaliTus2 = new QPushButton(QStringLiteral("Vazgeç"), dialog);
-    p.ParcaliTus2->setObjectName(QStringLiteral("ParcaliTus2"));
-    for (QPushButton *tus : {p.ParcaliTus1, p.ParcaliTus2}) {
+    ParcaliTus1 = new QPushButton(QStringLiteral("Sipariş ekle"), dialog);
+    ParcaliTus1->setObjectName(QStringLiteral("ParcaliTus1"));
+    ParcaliTus2 = new QPushButton(QStringLiteral("Vazgeç"), dialog);
+    ParcaliTus2->setObjectName(QStringLiteral("ParcaliTus2"));
+    for (QPushButton *tus : {ParcaliTus1, ParcaliTus2}) {
         tus->setAutoDefault(false);
         tus->setMinimumSize(130, 36);
     }
-    QObject::connect(p.ParcaliTus1, &QPushButton::clicked, dialog, [dialog] { dialog->done(1); });
-    QObject::connect(p.ParcaliTus2, &QPushButton::clicked, dialog, [dialog] { dialog->done(2); });
+    QObject::connect(ParcaliTus1, &QPushButton::clicked, dialog, [dialog] { dialog->done(1); });
+    QObject::connect(ParcaliTus2, &QPushButton::clicked, dialog, [dialog] { dialog->done(2); });
     auto *tuslar = new QHBoxLayout;
     tuslar->addStretch(1);
-    tuslar->addWidget(p.ParcaliTus1);
-    tuslar->addWidget(p.ParcaliTus2);
+    tuslar->addWidget(ParcaliTus1);
+    tuslar->addWidget(ParcaliTus2);
 
-    p.altSatir = new QHBoxLayout;
-    p.altSatir->addStretch(1);
-    p.altSatir->addWidget(satirlar);
+    altSatir = new QHBoxLayout;
+    altSatir->addStretch(1);
+    altSatir->addWidget(satirlar);
 
     auto *duzen = new QVBoxLayout(dialog);
     duzen->addWidget(ust);
-    duzen->addLayout(p.resimAlani, 1);
-    duzen->addLayout(p.altSatir);
+    duzen->addLayout(resimAlani, 1);
+    duzen->addLayout(altSatir);
     duzen->addLayout(tuslar);
 
-    new EnterKurallari(dialog, p.adet, p.birimfiyat);
-    p.adet->setFocus();
-    return p;
+    new EnterKurallari(dialog, adet, birimfiyat);
+    adet->setFocus();
+
+    connect(adetDuzenleyici(adet), &QLineEdit::textChanged, this, &TStokAyarintiTemel::Hesapla);
+    for (TutarKutusu *kutu : {birimfiyat, indtutar, kdvdahiltutar, geneltutar})
+        connect(kutu, &TutarKutusu::keyReleased, this, &TStokAyarintiTemel::Hesapla);
 }
 
-} // namespace vexor::stokayrinti
+double TStokAyarintiTemel::miktar() const
+{
+    return miktarCevir(adet->text());
+}
+
+void TStokAyarintiTemel::Hesapla()
+{
+    const StokSatirHesabi h = stokSatirHesapla(birimfiyat->value(), hesapMiktari(adet->text()), kdvoran, oranlar());
+    indtutar->setValue(h.indirim);
+    kdvdahiltutar->setValue(h.kdvDahilBirim);
+    geneltutar->setValue(h.genelTutar);
+}
+
+void TStokAyarintiTemel::reject()
+{
+    done(2);
+}
+
+QString TStokAyarintiTemel::resimAdresi(qint32 stokno) const
+{
+    KurulumAyarlari ayarlar;
+    ayarlar.saticiWebKoku = m_saticiWebKoku;
+    return WebAdresleri(ayarlar).resimGoster(stokno);
+}
+
+} // namespace vexor
