@@ -6,6 +6,7 @@
 #include "common/memtable.h"
 #include "common/mesaj.h"
 #include "platform/grid/gridmodel.h"
+#include "platform/grid/gridparts.h"
 #include "platform/grid/gridproxy.h"
 #include "platform/grid/gridview.h"
 #include "platform/grid/groupmodel.h"
@@ -191,6 +192,8 @@ private slots:
     void refreshKeepsFocusAndFollowsValues();
     void doubleClickNamesRowAndField();
     void excelKaydet();
+    void amountsShrinkBeforeTheyAreCut_data();
+    void amountsShrinkBeforeTheyAreCut();
 };
 
 void TestGridView::footerFollowsFilters_data()
@@ -668,6 +671,48 @@ void TestGridView::excelKaydet()
     answerFileDialog(QString(), &filters);
     QVERIFY(!f.grid.excelKaydet());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+void TestGridView::amountsShrinkBeforeTheyAreCut_data()
+{
+    QTest::addColumn<bool>("pixelSized");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("spare");   // width beyond (or, negative, short of) the text at full size
+    QTest::addColumn<bool>("same");   // drawn at the cell's own size
+    QTest::addColumn<bool>("whole");  // fits without being cut
+
+    QTest::newRow("fits") << true << u"11.357,29"_s << 4 << true << true;
+    QTest::newRow("exactly") << true << u"11.357,29"_s << 0 << true << true;
+    QTest::newRow("a digit short") << true << u"11.357,29"_s << -8 << false << true;
+    QTest::newRow("points, a digit short") << false << u"1.234.567,89"_s << -8 << false << true;
+    QTest::newRow("hopeless") << true << u"1.234.567.890.123,45"_s << -400 << false << false;
+}
+
+void TestGridView::amountsShrinkBeforeTheyAreCut()
+{
+    QFETCH(bool, pixelSized);
+    QFETCH(QString, text);
+    QFETCH(int, spare);
+    QFETCH(bool, same);
+    QFETCH(bool, whole);
+
+    QFont font(u"DejaVu Sans"_s);
+    if (pixelSized)
+        font.setPixelSize(13);
+    else
+        font.setPointSizeF(10);
+    font.setBold(true);
+    const int width = qMax(1, QFontMetrics(font).horizontalAdvance(text) + spare);
+    const QFont fitted = fittingFont(font, text, width);
+
+    QCOMPARE(fitted == font, same);
+    QCOMPARE(QFontMetrics(fitted).horizontalAdvance(text) <= width, whole);
+    QVERIFY(fitted.bold());
+    // Never below 60 % of the cell's size, however narrow the column.
+    const qreal size = pixelSized ? fitted.pixelSize() : fitted.pointSizeF();
+    const qreal base = pixelSized ? font.pixelSize() : font.pointSizeF();
+    QVERIFY2(size >= base * 0.6 - 1, qPrintable(QString::number(size)));
+    QVERIFY(size <= base);
 }
 
 QTEST_MAIN(TestGridView)

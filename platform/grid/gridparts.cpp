@@ -20,6 +20,22 @@
 
 namespace vexor {
 
+QFont fittingFont(const QFont &font, const QString &text, int width)
+{
+    QFont fitted = font;
+    const bool pixels = font.pixelSize() > 0;
+    const qreal base = pixels ? font.pixelSize() : font.pointSizeF();
+    for (qreal size = base; size >= base * 0.6; size *= 0.9) {
+        if (pixels)
+            fitted.setPixelSize(qMax(1, qRound(size)));
+        else
+            fitted.setPointSizeF(size);
+        if (QFontMetrics(fitted).horizontalAdvance(text) <= width)
+            break;
+    }
+    return fitted;
+}
+
 // ---- GridTree
 
 GridTree::GridTree(GridView *grid) : QTreeView(grid), m_grid(grid)
@@ -337,11 +353,13 @@ void GridDelegate::paintData(QPainter *painter, const QStyleOptionViewItem &opti
         const QString text = model.displayText(tableRow, column);
         if (text.isEmpty())
             return;
-        const QFontMetrics fm(option.font);
         if (col.wordWrap) {
             painter->drawText(rect, int(align) | Qt::TextWordWrap, text);
             return;
         }
+        const QFont font = fittingFont(option.font, text, rect.width());
+        painter->setFont(font);
+        const QFontMetrics fm(font);
         const QString shown = fm.elidedText(text, Qt::ElideRight, rect.width());
         // The part typed so far by incremental search, marked in the focused row.
         const QString &typed = m_grid->m_search;
@@ -436,8 +454,6 @@ void GridFooter::paintEvent(QPaintEvent *)
     p.setClipRect(QRect(x0, 0, viewport.width(), height()));
     QFont font = p.font();
     font.setBold(true);
-    p.setFont(font);
-    const QFontMetrics fm(font);
     for (int column = 0; column < header->count(); ++column) {
         if (header->isSectionHidden(column))
             continue;
@@ -450,7 +466,9 @@ void GridFooter::paintEvent(QPaintEvent *)
         const QRect inner = cell.adjusted(GridDelegate::kPadding, 1, -GridDelegate::kPadding, 0);
         const Qt::Alignment align = (m_grid->m_model->alignment(column) & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter;
         p.setPen(c.footerText);
-        p.drawText(inner, int(align), fm.elidedText(text, Qt::ElideLeft, inner.width()));
+        const QFont fitted = fittingFont(font, text, inner.width());
+        p.setFont(fitted);
+        p.drawText(inner, int(align), QFontMetrics(fitted).elidedText(text, Qt::ElideLeft, inner.width()));
     }
 }
 

@@ -5,6 +5,7 @@
 #include "platform/grid/gridview.h"
 
 #include <QAbstractListModel>
+#include <QFont>
 #include <QHeaderView>
 #include <QStyledItemDelegate>
 #include <QTreeView>
@@ -13,6 +14,12 @@ class QLineEdit;
 class QListView;
 
 namespace vexor {
+
+// The font a value that is not wrapped is drawn with in a cell or the footer: the cell's own
+// when the text fits `width`, else smaller in steps down to 60 % of it, so that an amount is
+// shown whole rather than with some of its digits cut off (only what does not fit even then
+// is elided).
+QFont fittingFont(const QFont &font, const QString &text, int width);
 
 // The row area: a tree so that the same view shows flat rows and groups. Uniform row heights
 // keep 100,000 rows cheap; typing goes to the grid's incremental search.
