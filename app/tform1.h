@@ -38,7 +38,8 @@ class TWebTarayici;
 // The frame is built by the constructor; FormCreate does what the window does when it is
 // created (workstation facts, connection settings, log-in, start-up sequence). Split by
 // concern: tform1.cpp (frame), tform1_giris.cpp (creation, log-in, user kinds, account change,
-// menu, exit), tform1_acilis.cpp (start-up and refresh sequences).
+// menu, exit), tform1_acilis.cpp (start-up and refresh sequences). The first two tabs are
+// classes of their own (TStokSekmesi, TSepetSekmesi) that the constructor creates.
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
