@@ -88,7 +88,12 @@ TRadioGrubu::TRadioGrubu(const QString &baslik, QWidget *parent)
     m_duzen->setContentsMargins(6, 4, 6, 4);
     m_duzen->setSpacing(2);
     m_duzen->addStretch(1);
-    connect(m_grup, &QButtonGroup::idClicked, this, &TRadioGrubu::itemClicked);
+    connect(m_grup, &QButtonGroup::idClicked, this, [this](int id) {
+        if (id == m_secili)
+            return;
+        m_secili = id;
+        emit itemClicked(id);
+    });
 }
 
 void TRadioGrubu::clear()
@@ -98,6 +103,7 @@ void TRadioGrubu::clear()
         delete b;
     }
     m_ogeler.clear();
+    m_secili = -1;
 }
 
 void TRadioGrubu::addItem(const QString &metin, qint32 numara)
@@ -128,8 +134,10 @@ void TRadioGrubu::setItemIndex(int index)
 {
     if (QAbstractButton *b = m_grup->button(index)) {
         b->setChecked(true);
+        m_secili = index;
         return;
     }
+    m_secili = -1;
     // An exclusive group never lets its last checked button go by itself.
     if (QAbstractButton *b = m_grup->checkedButton()) {
         m_grup->setExclusive(false);
@@ -426,17 +434,22 @@ void TSepetSekmesi::SepetToplamla()
 
 bool TSepetSekmesi::SepetSecimKaydet(qint32 sirano, int secim)
 {
+    return secimKaydet(sirano, secim) == SecimKaydi::Kaydedildi;
+}
+
+TSepetSekmesi::SecimKaydi TSepetSekmesi::secimKaydet(qint32 sirano, int secim)
+{
     const std::unique_ptr<Connection> kopya = m_form.bagc.clone();
     if (!BaglantiAc(*kopya, 1))
-        return false;
+        return SecimKaydi::BaglantiYok;
     KapanisGuvencesi kapat{*kopya};
     try {
         TServerMethods1Client proxy(kopya.get());
         proxy.SepetSecimGuncelle(sirano, secim);
     } catch (...) {
-        return false;
+        return SecimKaydi::Reddedildi;
     }
-    return true;
+    return SecimKaydi::Kaydedildi;
 }
 
 int TSepetSekmesi::satirBul(qint32 sirano) const
@@ -457,13 +470,15 @@ void TSepetSekmesi::secimleriYaz(int secim)
     const int sira = sepet.fieldIndex(u"SIRANO");
     if (sec >= 0 && sira >= 0) {
         // A mark shows only once the server holds it: the server's marks decide what an order
-        // takes, so the table must never claim more. The first line that cannot be stored
-        // ends the run (the server is gone; the rest would fail the same way, one message
-        // each).
+        // takes, so the table must never claim more. A line the server refuses (gone there
+        // meanwhile) keeps its mark and the run goes on with the others; no connection ends
+        // the run (the rest would fail the same way, one message each).
         for (int r = 0; r < sepet.rowCount(); ++r) {
-            if (!SepetSecimKaydet(qint32(sepet.asInt(r, sira)), secim))
+            const SecimKaydi kayit = secimKaydet(qint32(sepet.asInt(r, sira)), secim);
+            if (kayit == SecimKaydi::BaglantiYok)
                 break;
-            sepet.setInt(r, sec, secim);
+            if (kayit == SecimKaydi::Kaydedildi)
+                sepet.setInt(r, sec, secim);
         }
         cxGridDBTableView1->refresh();
     }

@@ -45,7 +45,7 @@ public:
     void click(int index);
 
 signals:
-    // The user chose an item (the radio button was clicked).
+    // The user chose another item (clicking the item already chosen changes nothing).
     void itemClicked(int index);
 
 private:
@@ -57,6 +57,8 @@ private:
     std::vector<Oge> m_ogeler;
     QButtonGroup *m_grup = nullptr;
     QVBoxLayout *m_duzen = nullptr;
+    // The item last chosen by a click or setItemIndex (-1: none).
+    int m_secili = -1;
 };
 
 // The "Sepet" tab: the cart that lives on the server, its marks and totals, delivery and
@@ -145,6 +147,10 @@ private:
     void CariBakiyeUyariBak();
     void KargoFirmalariAl(qint32 kargoTuru);
     void secimleriYaz(int secim);
+    // How storing one line's mark went: stored, no connection (the opener has said so), or
+    // the server refused the call (the line is gone there, for example).
+    enum class SecimKaydi { Kaydedildi, BaglantiYok, Reddedildi };
+    SecimKaydi secimKaydet(qint32 sirano, int secim);
     bool satiriOdakla();
     void SepetSatirGuncelle(qint32 sirano, const QString &barkod, const QString &stokadi, double miktar, double kdv,
                             double fiyat, const double (&oranlar)[4]);

@@ -209,6 +209,8 @@ private slots:
     void gonderReddedilir_data();
     void gonderReddedilir();
     void hepsiniSecKaldir();
+    void hepsiniSecSilinmisSatir_data();
+    void hepsiniSecSilinmisSatir();
     void seciliHucreIsaretler_data();
     void seciliHucreIsaretler();
     void satirDegisir_data();
@@ -653,6 +655,40 @@ void TstSepet::hepsiniSecKaldir()
     QCOMPARE(m_form->focusWidget(), t.aciklamagir);
 }
 
+void TstSepet::hepsiniSecSilinmisSatir_data()
+{
+    QTest::addColumn<int>("secim");
+    QTest::newRow("Hepsini Seç") << 1;
+    QTest::newRow("Seçimleri Kaldır") << 0;
+}
+
+void TstSepet::hepsiniSecSilinmisSatir()
+{
+    QFETCH(int, secim);
+    TSepetSekmesi &t = sepet();
+    for (const Stok &s : stoklar(4))
+        QCOMPARE(sepeteEkle(*m_form, s, 1), 1);
+    sekmeyiAc(*m_form);
+    QPushButton *tus = secim ? t.Button4 : t.Button5;
+    (secim ? t.Button5 : t.Button4)->click();
+    const int eski = 1 - secim;
+    QCOMPARE(sutun(t.sepet, "SEC"), (QList<qint64>{eski, eski, eski, eski}));
+
+    // The second line went from the cart elsewhere (another workstation) after the load.
+    const QList<qint64> siralar = sutun(t.sepet, "SIRANO");
+    m_server.db->change(QStringLiteral("DELETE FROM cart_lines WHERE id = ?"), {siralar.at(1)});
+    m_sunucu->unut();
+    m_presenter->requests.clear();
+    tus->click();
+
+    // The line the server refused keeps its mark; every other line still gets its own.
+    QCOMPARE(int(m_sunucu->secimler().size()), 4);
+    QCOMPARE(sutun(t.sepet, "SEC"), (QList<qint64>{secim, eski, secim, secim}));
+    QCOMPARE(sunucudakiSecimler(m_carino), (QList<qint64>{secim, secim, secim}));
+    QCOMPARE(t.geneltoplaml->text(), formatNumber(sepetToplami(t.sepet).genelToplam, kTutarBicimi));
+    QVERIFY2(m_presenter->requests.isEmpty(), qPrintable(m_presenter->texts().join(u'\n')));
+}
+
 void TstSepet::seciliHucreIsaretler_data()
 {
     QTest::addColumn<int>("baslangic");
@@ -901,6 +937,13 @@ void TstSepet::kargoFirmalari()
     QCOMPARE(t.uyarikargo->text(), QStringLiteral("Cumartesi teslimat yapılmaz."));
     t.kargocombo->setCurrentIndex(0);
     QCOMPARE(t.uyarikargo->text(), QString());
+
+    // Clicking the chosen type again chooses nothing new: the firm and its warning stay.
+    t.kargocombo->setCurrentIndex(t.kargocombo->findText(QStringLiteral("EGE AMBARI")));
+    t.boxkargo->click(0);
+    QCOMPARE(t.kargocombo->currentText(), QStringLiteral("EGE AMBARI"));
+    QCOMPARE(t.kargocombo->count(), 7);
+    QCOMPARE(t.uyarikargo->text(), QStringLiteral("Ambar teslim: alıcı şubeden teslim alır."));
 
     // Another type: its own firms, the warning emptied.
     t.kargocombo->setCurrentIndex(1);
