@@ -24,8 +24,13 @@ function(vexor_add_test name)
   vexor_target_defaults(${name})
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
   add_test(NAME ${name} COMMAND ${name})
+  # Each test program has a home of its own: tests run in parallel, and two programs sharing
+  # one "ayar.ini" (or one settings, data or cache folder) would fill each other's log-in boxes.
+  set(home ${CMAKE_BINARY_DIR}/testhome/${name})
+  file(MAKE_DIRECTORY ${home}/config ${home}/data ${home}/cache ${home}/runtime)
+  file(CHMOD ${home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;HOME=${home};XDG_CONFIG_HOME=${home}/config;XDG_DATA_HOME=${home}/data;XDG_CACHE_HOME=${home}/cache;XDG_RUNTIME_DIR=${home}/runtime")
 endfunction()
 
 # Source lists name the files a folder is meant to hold; a file that is not written yet is

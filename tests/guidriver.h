@@ -9,6 +9,7 @@
 #include "platform/processexit.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -62,8 +63,15 @@ private:
     ProcessExitHandler m_previous;
 };
 
+// What the modal loop of a dialog returns when its driver left it open: a test that forgot
+// (or failed) to answer a dialog then fails on this result instead of hanging until its
+// time-out, which would say nothing about where it stopped.
+inline constexpr int kDialogLeftOpen = -77;
+inline constexpr int kDialogGiveUpMs = 90000;
+
 // Runs `action` once, with the first visible top-level window of type T, as soon as one is
-// shown. Keeps looking until it ran or the returned object is destroyed.
+// shown. Keeps looking until it ran or the returned object is destroyed. A dialog the action
+// leaves open is ended with kDialogLeftOpen after kDialogGiveUpMs.
 template <typename T>
 std::shared_ptr<QTimer> whenShown(std::function<void(T *)> action)
 {
@@ -75,7 +83,17 @@ std::shared_ptr<QTimer> whenShown(std::function<void(T *)> action)
             if (auto *t = qobject_cast<T *>(w); t && t->isVisible()) {
                 if (auto strong = weak.lock())
                     strong->stop();
+                QPointer<QWidget> window(t);
                 action(t);
+                if (auto *dialog = qobject_cast<QDialog *>(window.data())) {
+                    QPointer<QDialog> guard(dialog);
+                    QTimer::singleShot(kDialogGiveUpMs, [guard] {
+                        if (guard && guard->isVisible()) {
+                            qWarning("a dialog was left open by its test driver; ending it");
+                            guard->done(kDialogLeftOpen);
+                        }
+                    });
+                }
                 return;
             }
         }
