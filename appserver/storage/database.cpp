@@ -14,8 +14,33 @@
 
 namespace vexor {
 
+// The names of a database's open connections, whatever thread opened them. A connection is
+// dropped once, under the lock, either by its thread when the thread ends or by the database
+// when it goes: the two must never close the same connection at the same time (QtSql deletes
+// the driver of a connection removed while another thread still holds it).
+struct Database::Registry
+{
+    struct Entry
+    {
+        QString name;
+        Qt::HANDLE thread;
+    };
+    std::mutex lock;
+    std::vector<Entry> entries;
+
+    void add(const QString &name)
+    {
+        std::lock_guard guard(lock);
+        entries.push_back({name, QThread::currentThreadId()});
+    }
+
+    void drop(const QString &name);
+    void dropAll();
+};
+
 struct Database::Connection
 {
+    std::shared_ptr<Registry> registry;
     quint64 serial = 0;
     QString name;
     int transactionDepth = 0;
@@ -25,12 +50,14 @@ namespace {
 
 std::atomic<quint64> nextSerial{1};
 
-void dropConnection(const QString &name)
+void dropConnection(const QString &name, bool ownThread)
 {
     // QtSql refuses to work without an application object; at process exit it may be gone.
     if (!QCoreApplication::instance())
         return;
-    {
+    // Only its own thread may take a connection out of QtSql's list to close it; removing it
+    // closes it too.
+    if (ownThread) {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         if (db.isValid())
             db.close();
@@ -46,7 +73,7 @@ struct ThreadConnections
     ~ThreadConnections()
     {
         for (const auto &c : list)
-            dropConnection(c->name);
+            c->registry->drop(c->name);
     }
 };
 
@@ -70,9 +97,28 @@ QVariant bindable(const QVariant &value)
 
 } // namespace
 
+void Database::Registry::drop(const QString &name)
+{
+    std::lock_guard guard(lock);
+    const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry &e) { return e.name == name; });
+    if (found == entries.end())
+        return;
+    entries.erase(found);
+    dropConnection(name, true);
+}
+
+void Database::Registry::dropAll()
+{
+    std::lock_guard guard(lock);
+    for (const Entry &e : entries)
+        dropConnection(e.name, e.thread == QThread::currentThreadId());
+    entries.clear();
+}
+
 Database::Database(QString path)
     : m_path(std::move(path))
     , m_serial(nextSerial++)
+    , m_registry(std::make_shared<Registry>())
 {
 }
 
@@ -80,11 +126,9 @@ Database::~Database()
 {
     auto &mine = threadConnections.list;
     std::erase_if(mine, [this](const auto &c) { return c->serial == m_serial; });
-    std::lock_guard guard(m_lock);
-    // Connections of other threads are closed here too: their threads may live much longer
-    // than the database (pool threads never end), and nothing may use them any more.
-    for (const QString &name : m_connectionNames)
-        dropConnection(name);
+    // Connections of other threads are dropped here too: their threads may live much longer
+    // than the database (pool threads wait for work), and nothing may use them any more.
+    m_registry->dropAll();
 }
 
 std::shared_ptr<Database> Database::open(const QString &path)
@@ -121,15 +165,13 @@ Database::Connection &Database::threadConnection()
             return *c;
     }
     auto c = std::make_unique<Connection>();
+    c->registry = m_registry;
     c->serial = m_serial;
     c->name = QStringLiteral("vexor-db%1-thread%2")
                   .arg(m_serial)
                   .arg(quintptr(QThread::currentThreadId()), 0, 16);
     openConnection(*c);
-    {
-        std::lock_guard guard(m_lock);
-        m_connectionNames.push_back(c->name);
-    }
+    m_registry->add(c->name);
     mine.push_back(std::move(c));
     return *mine.back();
 }

@@ -87,9 +87,12 @@ private:
     void openConnection(Connection &c);
 
     QString m_path;
+    struct Registry;
+
     quint64 m_serial;
-    std::mutex m_lock;
-    std::vector<QString> m_connectionNames; // of every thread, for the destructor
+    // The connections of every thread; shared with the threads' own lists, which may outlive
+    // the database.
+    std::shared_ptr<Registry> m_registry;
 };
 
 // A transaction on this thread's connection: BEGIN on construction, commit() to keep the
