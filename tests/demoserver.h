@@ -13,12 +13,24 @@
 
 #include "server/webadresleri.h"
 
+#include <QHostAddress>
+#include <QTcpServer>
 #include <QTemporaryDir>
 
 #include <memory>
 #include <optional>
 
 namespace vexor::test {
+
+// A loopback port where nothing listens (it was free a moment ago): "the server is down".
+inline quint16 closedLoopbackPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}
 
 class DemoServer
 {

@@ -183,15 +183,6 @@ double sepetToplamiHepsi(const MemTable &t)
     return toplam;
 }
 
-quint16 kapaliPort()
-{
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = s.serverPort();
-    s.close();
-    return port;
-}
-
 } // namespace
 
 class TstSepet : public QObject
@@ -1014,7 +1005,7 @@ void TstSepet::baglantiYok()
     t.lbluyarbakiye->setText(QStringLiteral("eski uyarı"));
 
     const int port = m_form->bagc.Port;
-    m_form->bagc.Port = kapaliPort();
+    m_form->bagc.Port = closedLoopbackPort();
     const QString kayip = QStringLiteral("Bağlantı Kurulamıyor Lütfen Tekrar Deneyin ...!");
     // The tab shown: the cart and the lists say so once each; the warning stays as it was.
     sekmeyiAc(*m_form);

@@ -131,16 +131,6 @@ private:
     QSemaphore m_kapi;
 };
 
-// A loopback port where nothing listens.
-int bosPort()
-{
-    QTcpServer s;
-    s.listen(QHostAddress::LocalHost, 0);
-    const int port = s.serverPort();
-    s.close();
-    return port;
-}
-
 // Rows of the grid's table by their stock numbers, in the order of the table.
 QList<qint32> stokNumaralari(const MemTable &t)
 {
@@ -477,7 +467,7 @@ void TstStokSekmesi::failure()
 
     const int port = form->bagc.Port;
     if (serverDown)
-        form->bagc.Port = bosPort();
+        form->bagc.Port = closedLoopbackPort();
     else
         m_sunucu->aramaHatasi = true;
     ara(*form, u"disk"_s);
@@ -915,7 +905,7 @@ void TstStokSekmesi::picture()
     }
     const int port = form->bagc.Port;
     if (which == u"down")
-        form->bagc.Port = bosPort();
+        form->bagc.Port = closedLoopbackPort();
 
     PictureBox box;
     QPixmap placeholder(4, 3);
