@@ -35,7 +35,7 @@ QByteArray twoDigits(int n)
 
 } // namespace
 
-std::optional<QByteArray> addressSpec(const QString &text)
+std::optional<QByteArray> bareAddress(const QString &text)
 {
     const QString t = text.trimmed();
     if (t.isEmpty() || t.size() > 254)
@@ -91,10 +91,10 @@ std::optional<Mailbox> parseMailbox(const QString &text)
         }
         box.name = headerText(name).trimmed();
     }
-    const auto spec = addressSpec(address);
-    if (!spec)
+    const auto bare = bareAddress(address);
+    if (!bare)
         return std::nullopt;
-    box.address = *spec;
+    box.address = *bare;
     return box;
 }
 
@@ -201,7 +201,7 @@ QByteArray mailDate(const QDateTime &dateTime)
 Envelope buildMessage(const OutboxMail &mail, const Mailbox &sender)
 {
     Envelope e;
-    const auto to = addressSpec(mail.recipient);
+    const auto to = bareAddress(mail.recipient);
     if (!to) {
         e.error = QStringLiteral("the recipient '%1' is not an address the relay can send to")
                       .arg(headerText(mail.recipient).left(120));
@@ -220,7 +220,7 @@ Envelope buildMessage(const OutboxMail &mail, const Mailbox &sender)
     m += "Date: " + mailDate(created) + "\r\n";
     m += "From: " + formatMailbox(sender) + "\r\n";
     m += "To: " + *to + "\r\n";
-    if (const auto replyTo = addressSpec(mail.replyTo))
+    if (const auto replyTo = bareAddress(mail.replyTo))
         m += "Reply-To: " + *replyTo + "\r\n";
     m += "Message-ID: <" + created.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1() + '.' + QByteArray::number(mail.id) + '.'
         + fingerprint + '@' + domain + ">\r\n";

@@ -15,13 +15,13 @@ namespace vexor::mail {
 // ASCII (punycode) form. Quoted local parts, address literals and local parts outside ASCII are
 // not taken, nor anything with blanks or control characters (a line break in an address would
 // be a new header or SMTP command). Empty when `text` is no such address.
-std::optional<QByteArray> addressSpec(const QString &text);
+std::optional<QByteArray> bareAddress(const QString &text);
 
 // A sender as written in the settings: "address" or "Display Name <address>".
 struct Mailbox
 {
     QString name;       // may be empty
-    QByteArray address; // as addressSpec gives it
+    QByteArray address; // as bareAddress gives it
 };
 std::optional<Mailbox> parseMailbox(const QString &text);
 
